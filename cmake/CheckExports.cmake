@@ -1,0 +1,50 @@
+# Checks the export table of the plug-in file: exactly the fourteen entry points, and on
+# Windows no import of MinGW's runtime DLLs.
+#   cmake -DPLUGIN=file -DTOOL=nm|x86_64-w64-mingw32-objdump -P CheckExports.cmake
+set(expected MQCheckVersion MQCreate MQEnumFileExt MQEnumFileType MQEnumString MQExportFile
+    MQGetPlugInID MQGetPlugInName MQGetPlugInType MQImportFile MQInit MQModifyObject
+    MQModifySelect MQOnEvent)
+
+if(TOOL MATCHES "objdump")
+  execute_process(COMMAND ${TOOL} -p ${PLUGIN} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "${TOOL} could not read ${PLUGIN}")
+  endif()
+  # Export names follow the "[Ordinal/Name Pointer] Table" heading, one "[ n] name" a line.
+  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([ \t]*\\[[ 0-9]+\\][^\n]*\n)*)" table "${dump}")
+  # Brackets would upset CMake's lists: drop them before splitting.
+  string(REPLACE "[" " " table "${CMAKE_MATCH_1}")
+  string(REPLACE "]" " " table "${table}")
+  string(REGEX MATCHALL "[0-9]+[ \t]+[A-Za-z_][A-Za-z_0-9@]*" entries "${table}")
+  set(names "")
+  foreach(entry IN LISTS entries)
+    string(REGEX REPLACE "^[0-9]+[ \t]+" "" name "${entry}")
+    list(APPEND names ${name})
+  endforeach()
+  string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+  foreach(import IN LISTS imports)
+    string(TOLOWER "${import}" import)
+    if(import MATCHES "libstdc\\+\\+|libgcc|libwinpthread")
+      message(FATAL_ERROR "${PLUGIN} depends on a MinGW runtime DLL: ${import}")
+    endif()
+  endforeach()
+  message(STATUS "imports: ${imports}")
+else()
+  execute_process(COMMAND ${TOOL} -D --defined-only ${PLUGIN} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "${TOOL} could not read ${PLUGIN}")
+  endif()
+  string(REGEX MATCHALL "[0-9a-fA-F]+ [A-Za-z] [^\n]+" lines "${dump}")
+  set(names "")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^[0-9a-fA-F]+ [A-Za-z] " "" name "${line}")
+    list(APPEND names ${name})
+  endforeach()
+endif()
+
+list(SORT names)
+list(LENGTH names count)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "${PLUGIN} exports ${count} names: ${names}\nexpected exactly: ${expected}")
+endif()
+message(STATUS "${PLUGIN} exports exactly the ${count} entry points")

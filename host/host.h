@@ -1,0 +1,9 @@
+// The stand-in host's state as a whole.
+#pragma once
+
+namespace host {
+
+// Returns the host to the state of a fresh start: an empty journal and empty models.
+void ResetHost();
+
+}  // namespace host

@@ -1,0 +1,90 @@
+#include "host/plugin_module.h"
+
+#include "platform/platform.h"
+
+namespace host {
+namespace {
+
+template <typename Fn>
+bool Resolve(void* module, const char* name, Fn*& slot, std::string* missing) {
+    slot = reinterpret_cast<Fn*>(platform::SystemModuleLoader().find(module, name));
+    if (slot == nullptr && missing->empty()) *missing = name;
+    return slot != nullptr;
+}
+
+std::string DirectoryOf(const std::string& file) {
+    size_t slash = file.find_last_of("/\\");
+    return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+}
+
+}  // namespace
+
+std::unique_ptr<PluginModule> PluginModule::Load(const std::string& file, std::string* error) {
+    const platform::ModuleLoader& loader = platform::SystemModuleLoader();
+    void* module = loader.load(file.c_str());
+    if (module == nullptr) {
+        if (error != nullptr) *error = "cannot load the plug-in file " + file;
+        return nullptr;
+    }
+    std::unique_ptr<PluginModule> plugin(new PluginModule());
+    plugin->module_ = module;
+    std::string missing;
+    Resolve(module, "MQCheckVersion", plugin->CheckVersion, &missing);
+    Resolve(module, "MQInit", plugin->Init, &missing);
+    Resolve(module, "MQGetPlugInID", plugin->GetPlugInID, &missing);
+    Resolve(module, "MQGetPlugInName", plugin->GetPlugInName, &missing);
+    Resolve(module, "MQGetPlugInType", plugin->GetPlugInType, &missing);
+    Resolve(module, "MQEnumString", plugin->EnumString, &missing);
+    Resolve(module, "MQEnumFileType", plugin->EnumFileType, &missing);
+    Resolve(module, "MQEnumFileExt", plugin->EnumFileExt, &missing);
+    Resolve(module, "MQImportFile", plugin->ImportFile, &missing);
+    Resolve(module, "MQExportFile", plugin->ExportFile, &missing);
+    Resolve(module, "MQCreate", plugin->Create, &missing);
+    Resolve(module, "MQModifyObject", plugin->ModifyObject, &missing);
+    Resolve(module, "MQModifySelect", plugin->ModifySelect, &missing);
+    Resolve(module, "MQOnEvent", plugin->OnEvent, &missing);
+    if (!missing.empty()) {
+        if (error != nullptr) *error = file + " is not a plug-in: it does not export " + missing;
+        return nullptr;  // the destructor unloads the file
+    }
+    return plugin;
+}
+
+PluginModule::~PluginModule() {
+    if (module_ != nullptr) platform::SystemModuleLoader().release(module_);
+}
+
+bool PluginModule::Handshake(uint32_t version) {
+    version_answer_ = CheckVersion(version);
+    if (version_answer_ == 0) return false;
+    return Init(HostModuleFile().c_str()) != 0;
+}
+
+PluginIdentity PluginModule::Identity() const {
+    PluginIdentity identity;
+    GetPlugInID(&identity.product, &identity.id);
+    const char* name = GetPlugInName();
+    identity.name = name != nullptr ? name : "";
+    identity.type = GetPlugInType();
+    const char* menu = EnumString(0);
+    identity.menu = menu != nullptr ? menu : "";
+    return identity;
+}
+
+int32_t PluginModule::SendEvent(MQDocument document, int32_t event, void* argument) {
+    return OnEvent(document, event, argument);
+}
+
+int32_t PluginModule::SendEvent(MQDocument document, int32_t event, OptionList& options) {
+    return OnEvent(document, event, options.Array());
+}
+
+std::string HostModuleFile() {
+    return platform::ModuleFileOf(reinterpret_cast<const void*>(&HostModuleFile));
+}
+
+std::string PluginFileBesideProgram() {
+    return DirectoryOf(platform::ProgramFile()) + "pellucid" + platform::ModuleSuffix();
+}
+
+}  // namespace host

@@ -1,0 +1,19 @@
+// The parts of the platform layer that do not differ between systems.
+#include "platform/platform.h"
+
+namespace platform {
+namespace {
+const ModuleLoader* g_loader = nullptr;
+}
+
+const ModuleLoader& ModuleLoaderInUse() {
+    return g_loader != nullptr ? *g_loader : SystemModuleLoader();
+}
+
+const ModuleLoader* UseModuleLoader(const ModuleLoader* loader) {
+    const ModuleLoader* previous = &ModuleLoaderInUse();
+    g_loader = loader;
+    return previous;
+}
+
+}  // namespace platform

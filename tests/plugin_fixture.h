@@ -1,0 +1,34 @@
+// A test that runs against a fresh plug-in: the plug-in file is loaded into the stand-in
+// host for each test and unloaded after it, so that no state leaks between tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "host/host.h"
+#include "host/journal.h"
+#include "host/plugin_module.h"
+
+class PluginTest : public ::testing::Test {
+protected:
+    // Loads the plug-in and runs the handshake; a test that wants to see the handshake
+    // itself calls LoadPlugin(false).
+    void SetUp() override { LoadPlugin(true); }
+    void TearDown() override { plugin.reset(); }
+
+    void LoadPlugin(bool handshake) {
+        host::ResetHost();
+        std::string error;
+        plugin = host::PluginModule::Load(host::PluginFileBesideProgram(), &error);
+        ASSERT_TRUE(plugin) << error;
+        if (handshake) {
+            ASSERT_TRUE(plugin->Handshake());
+        }
+    }
+
+    host::Journal& journal() { return host::TheJournal(); }
+
+    std::unique_ptr<host::PluginModule> plugin;
+};
