@@ -87,11 +87,14 @@ TEST_F(SettingsTest, TheSectionIsNamedByBothIdsInEightUpperCaseHexDigits) {
     EXPECT_NE(other->section, own->section);
 }
 
-TEST_F(SettingsTest, Message505CarriesThePluginsIds) {
-    auto setting = Open();
-    std::vector<host::HostCall> messages = host::TheJournal().Of("MQ_SendMessage");
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].args, (std::vector<std::string>{"505", "0x7C4B21D9", "0x3E8A6F12"}));
+TEST_F(SettingsTest, Message505HandsOutTheRootAndThePluginSettings) {
+    MQOption options[] = {{"root", nullptr}, {"pluginsettings", nullptr}, {nullptr, nullptr}};
+    MQSendMessageInfo message{0x12, 0x34, 0, options};
+    g_host.MQ_SendMessage(MQ_MESSAGE_PLUGIN_SETTINGS, &message);
+    EXPECT_EQ(options[0].value, &host::SettingsRoot());
+    EXPECT_EQ(options[1].value, &host::PluginSettings());
+    EXPECT_EQ(host::PluginSettings().Parent(), &host::SettingsRoot());
+    EXPECT_EQ(host::TheJournal().Calls().back().args, (std::vector<std::string>{"505", "0x00000012", "0x00000034"}));
 }
 
 TEST_F(SettingsTest, WithoutSettingsOfferedNoSectionIsOpened) {
@@ -102,14 +105,17 @@ TEST_F(SettingsTest, WithoutSettingsOfferedNoSectionIsOpened) {
     EXPECT_EQ(host::PluginSettings().ChildCount(), 0u);
 }
 
-TEST_F(SettingsTest, ANegativeIntegerRoundTrips) {
+TEST_F(SettingsTest, IntegersAndFlagsAreSavedAsDecimalText) {
     auto setting = Open();
     ASSERT_TRUE(setting);
     setting->SaveInt("PosX", -15);
-    EXPECT_EQ(Keys(*static_cast<host::XmlElement*>(setting->section)),
-              (std::vector<std::pair<std::string, std::string>>{{"PosX", "-15"}}));
     EXPECT_EQ(setting->LoadInt("PosX", -1), -15);
     EXPECT_EQ(setting->LoadInt("PosY", -1), -1);
+    setting->SaveBool("Pellucid_activate", true);
+    setting->SaveBool("Pellucid_activate", false);
+    EXPECT_FALSE(setting->LoadBool("Pellucid_activate"));
+    EXPECT_EQ(Keys(*static_cast<host::XmlElement*>(setting->section)),
+              (std::vector<std::pair<std::string, std::string>>{{"PosX", "-15"}, {"Pellucid_activate", "0"}}));
 }
 
 TEST_F(SettingsTest, WithTwoElementsOfAKeyLoadReadsTheFirstAndSaveReplacesOnlyIt) {
@@ -135,9 +141,8 @@ TEST_F(SettingsTest, KeyTextsReadAsTheCRuntimeReadsIntegers) {
         bool as_bool;
     };
     const Case cases[] = {
-        {" 7", 7, true},        {"12px", 12, true},     {"px", 0, false},     {"", -1, false},
-        {"0", 0, false},        {"-0", 0, false},       {"+42", 42, true},    {"1", 1, true},
-        {"99999999999", INT32_MAX, true},               {"-99999999999", INT32_MIN, true},
+        {" 7", 7, true}, {"12px", 12, true}, {"px", 0, false}, {"", -1, false}, {"-0", 0, false},
+        {"99999999999", INT32_MAX, true}, {"-99999999999", INT32_MIN, true},
     };
     host::XmlElement& section = HandMadeSection();
     for (const Case& c : cases) section.AppendChild(std::string("k") + std::to_string(&c - cases)).SetText(c.text);
@@ -150,19 +155,6 @@ TEST_F(SettingsTest, KeyTextsReadAsTheCRuntimeReadsIntegers) {
     }
     EXPECT_FALSE(setting->LoadBool("missing"));
     EXPECT_EQ(setting->LoadInt(nullptr, 4), 4);
-}
-
-TEST_F(SettingsTest, FlagsAreSavedAsOneAndZeroAndOtherElementsStay) {
-    host::XmlElement& section = HandMadeSection();
-    section.AppendChild("SomeoneElses").SetText("x");
-    auto setting = Open();
-    ASSERT_TRUE(setting);
-    setting->SaveBool("Pellucid_activate", true);
-    EXPECT_TRUE(setting->LoadBool("Pellucid_activate"));
-    setting->SaveBool("Pellucid_activate", false);
-    EXPECT_FALSE(setting->LoadBool("Pellucid_activate"));
-    EXPECT_EQ(Keys(section), (std::vector<std::pair<std::string, std::string>>{
-                                 {"SomeoneElses", "x"}, {"Pellucid_activate", "0"}}));
 }
 
 // ---- The settings file -------------------------------------------------------------------

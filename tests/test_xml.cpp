@@ -40,32 +40,20 @@ protected:
     host::XmlElement tree{"root"};
 };
 
-TEST_F(XmlAccessTest, AddedChildrenGoToTheEndAndFindReturnsTheFirstOfTheName) {
+TEST_F(XmlAccessTest, ChildrenAreAddedAtTheEndAndFoundAndWalkedInOrder) {
     MQXmlElement a1 = AddChildElement(&tree, "a");
     MQXmlElement b = AddChildElement(&tree, "b");
     MQXmlElement a2 = AddChildElement(&tree, "a");
-    ASSERT_NE(a1, nullptr);
-    EXPECT_NE(a1, a2);
     EXPECT_EQ(ChildNames(tree), (std::vector<std::string>{"a", "b", "a"}));
     EXPECT_EQ(FindChildElement(&tree, "a"), a1);
     EXPECT_EQ(FindChildElement(&tree, "b"), b);
     EXPECT_EQ(FindChildElement(&tree, "c"), nullptr);
     EXPECT_EQ(FindChildElement(&tree, nullptr), a1);  // any name
-    EXPECT_EQ(FindChildElement(a1, nullptr), nullptr);
-}
-
-TEST_F(XmlAccessTest, NextChildStepsThroughSiblingsWithAndWithoutAName) {
-    MQXmlElement a1 = AddChildElement(&tree, "a");
-    MQXmlElement b = AddChildElement(&tree, "b");
-    MQXmlElement a2 = AddChildElement(&tree, "a");
     EXPECT_EQ(NextChild(&tree, a1), b);
-    EXPECT_EQ(NextChild(&tree, b), a2);
     EXPECT_EQ(NextChild(&tree, a2), nullptr);
     EXPECT_EQ(NextChild(&tree, a1, "a"), a2);
-    EXPECT_EQ(NextChild(&tree, a2, "a"), nullptr);
     // The current child must be a child of the element the call is made on.
-    MQXmlElement grandchild = AddChildElement(b, "c");
-    EXPECT_EQ(NextChild(&tree, grandchild), nullptr);
+    EXPECT_EQ(NextChild(&tree, AddChildElement(b, "c")), nullptr);
 }
 
 TEST_F(XmlAccessTest, RemovingTakesOnlyThatChildAndItsHandleDies) {
@@ -150,20 +138,6 @@ TEST_F(XmlAccessTest, NamesThatAFileCannotHoldAreRefused) {
     SetAttributeAnsi(element, "bad name", "v");
     EXPECT_TRUE(static_cast<host::XmlElement*>(element)->Attributes().empty());
     EXPECT_EQ(tree.ChildCount(), 1u);
-}
-
-TEST_F(XmlAccessTest, NullElementsNeverReachTheHost) {
-    std::string value;
-    platform::WideString text;
-    EXPECT_EQ(AddChildElement(nullptr, "a"), nullptr);
-    EXPECT_EQ(FindChildElement(nullptr, "a"), nullptr);
-    EXPECT_EQ(GetTextAnsi(nullptr), "");
-    EXPECT_FALSE(GetTextWide(nullptr, text));
-    EXPECT_FALSE(GetAttributeAnsi(nullptr, "visible", value));
-    SetTextWide(nullptr, WIDE("x"));
-    SetAttributeAnsi(nullptr, "visible", "true");
-    RemoveChildElement(nullptr, &tree);
-    EXPECT_EQ(host::TheJournal().Count("MQXmlElem_Value"), 0u);
 }
 
 TEST_F(XmlAccessTest, TheJournalShowsEachCallWithItsOperationAndStrings) {
