@@ -112,6 +112,16 @@ SettingsLoad LoadSettings(const std::string& file) {
         return load;
     }
 
+    if (!std::filesystem::is_regular_file(file, status_error)) {
+        // Something else sits where the file belongs; it is not the host's to move.
+        state.writable = false;
+        load.outcome = SettingsLoad::kDamaged;
+        load.report = "the settings file " + file + " is not a readable file; started with empty settings, " +
+                      "which will not be saved";
+        Report(load.report);
+        return load;
+    }
+
     std::string content, error;
     std::unique_ptr<XmlElement> tree;
     if (ReadWholeFile(file, &content, &error)) tree = ParseXml(content, &error);

@@ -23,14 +23,14 @@ struct SettingsLoad {
     enum Outcome {
         kRead,     // the file was read
         kMissing,  // there was no file: empty settings, as at a first start
-        kDamaged,  // the file could not be read or parsed: empty settings
+        kDamaged,  // the file could not be read or parsed, or is no file: empty settings
     };
     Outcome outcome = kMissing;
     // For kDamaged, one line that says what was wrong and where the file went; also
     // printed on stderr.
     std::string report;
-    // For kDamaged, where the unreadable file was kept; "" when it could not be moved, in
-    // which case the settings will not be written over it.
+    // For kDamaged, where the unreadable file was kept; "" when it could not be moved or
+    // is not a file at all, in which case the settings will not be written over it.
     std::string kept_as;
 };
 

@@ -212,6 +212,10 @@ TEST_F(SettingsFileTest, ASectionSurvivesARestart) {
     EXPECT_TRUE(setting->LoadBool("Pellucid_activate"));
     EXPECT_EQ(setting->LoadInt("PosX", -1), -15);
     EXPECT_EQ(setting->LoadInt("PosY", -1), 240);
+
+    setting->SaveInt("PosX", 7);  // a second save replaces the file
+    ASSERT_TRUE(host::SaveSettings());
+    EXPECT_NE(Read(file).find("<PosX>7</PosX>"), std::string::npos) << Read(file);
 }
 
 TEST_F(SettingsFileTest, ADamagedFileIsKeptAsideAndTheHostStartsEmpty) {
@@ -237,6 +241,13 @@ TEST_F(SettingsFileTest, ADamagedFileIsKeptAsideAndTheHostStartsEmpty) {
     EXPECT_EQ(again.kept_as, file + ".damaged-2");
     EXPECT_EQ(Read(again.kept_as), "garbage");
     EXPECT_EQ(Read(load.kept_as), damaged);
+
+    // What is not a file at all stays where it is, and is not written over.
+    fs::remove(file);
+    fs::create_directory(file);
+    EXPECT_EQ(host::LoadSettings(file).outcome, host::SettingsLoad::kDamaged);
+    EXPECT_FALSE(host::SaveSettings());
+    EXPECT_TRUE(fs::is_directory(file));
 }
 
 TEST_F(SettingsFileTest, AFailedWriteLeavesTheOldFileWhole) {
