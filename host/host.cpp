@@ -1,11 +1,15 @@
 #include "host/host.h"
 
 #include "host/journal.h"
+#include "host/settings.h"
+#include "host/xml.h"
 
 namespace host {
 
 void ResetHost() {
     TheJournal().Clear();
+    ResetSettings();
+    ResetXmlHandouts();
 }
 
 }  // namespace host

@@ -1,0 +1,54 @@
+#include "plugin/settings.h"
+
+#include "platform/platform.h"
+#include "plugin/host_api.h"
+#include "plugin/options.h"
+#include "plugin/xml_access.h"
+
+MQSetting::MQSetting(MQXmlElement settingsRoot, std::string sectionName)
+    : settingsRoot(settingsRoot), section(nullptr), sectionName(std::move(sectionName)) {}
+
+MQSetting::~MQSetting() = default;
+
+bool MQSetting::LoadBool(const char* key) { return LoadInt(key, 0) != 0; }
+
+int32_t MQSetting::LoadInt(const char* key, int32_t defaultValue) {
+    if (key == nullptr) return defaultValue;
+    MQXmlElement element = FindChildElement(section, key);
+    if (element == nullptr) return defaultValue;
+    platform::WideString text;
+    if (!GetTextWide(element, text) || text.empty()) return defaultValue;
+    return platform::WideToInt(text.c_str());
+}
+
+void MQSetting::SaveBool(const char* key, bool value) { SaveText(key, value ? WIDE("1") : WIDE("0")); }
+
+void MQSetting::SaveInt(const char* key, int32_t value) { SaveText(key, platform::IntToWide(value)); }
+
+void MQSetting::SaveText(const char* key, const platform::WideString& text) {
+    if (key == nullptr) return;
+    if (MQXmlElement old = FindChildElement(section, key); old != nullptr) RemoveChildElement(section, old);
+    SetTextWide(AddChildElement(section, key), text);
+}
+
+std::unique_ptr<MQSetting> OpenSettingsSection(MQBasePlugin* plugin) {
+    if (plugin == nullptr) return nullptr;
+    uint32_t product = 0, id = 0;
+    plugin->GetPlugInID(&product, &id);
+
+    // The host puts its elements into the null values of the array.
+    MQOption options[] = {{"root", nullptr}, {"pluginsettings", nullptr}, {nullptr, nullptr}};
+    MQSendMessageInfo message;
+    message.product = product;
+    message.id = id;
+    message.zero = 0;
+    message.data = options;
+    g_host.MQ_SendMessage(MQ_MESSAGE_PLUGIN_SETTINGS, &message);
+    MQXmlElement root = FindOptionValue(options, "pluginsettings");
+    if (root == nullptr) return nullptr;
+
+    auto setting = std::make_unique<MQSetting>(root, platform::SettingsSectionName(product, id));
+    setting->section = FindChildElement(root, setting->sectionName.c_str());
+    if (setting->section == nullptr) setting->section = AddChildElement(root, setting->sectionName.c_str());
+    return setting;
+}
