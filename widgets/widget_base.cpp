@@ -9,15 +9,26 @@
 namespace {
 
 using Registry = std::map<int32_t, MQWidgetBase*>;
+// Live wrapper -> the live wrapper it is placed in.
+using Placements = std::map<MQWidgetBase*, MQWidgetBase*>;
 
-// The registry is never destroyed: the plug-in object, a static of another file, destroys
+// The tables are never destroyed: the plug-in object, a static of another file, destroys
 // its window at library unload, and the order in which statics of different files die is
-// not ours to choose. It lives in static storage, so its memory goes with the library; it
-// is empty by then, so no node is left behind.
-Registry& TheRegistry() {
-    alignas(Registry) static unsigned char storage[sizeof(Registry)];
-    static Registry* registry = new (storage) Registry();
-    return *registry;
+// not ours to choose. They live in static storage, so their memory goes with the library;
+// they are empty by then, so no node is left behind.
+template <class Table>
+Table& Immortal() {
+    alignas(Table) static unsigned char storage[sizeof(Table)];
+    static Table* table = new (storage) Table();
+    return *table;
+}
+
+Registry& TheRegistry() { return Immortal<Registry>(); }
+Placements& ThePlacements() { return Immortal<Placements>(); }
+
+uint64_t NextSerial() {
+    static uint64_t last = 0;
+    return ++last;
 }
 
 // An option value: the toolkit's arrays point at its own data, which the host only reads
@@ -26,9 +37,9 @@ void* Value(const void* datum) { return const_cast<void*>(datum); }
 
 }  // namespace
 
-MQWidgetBase::MQWidgetBase() : id(0), owned(false) {}
+MQWidgetBase::MQWidgetBase() : id(0), owned(false), serial(NextSerial()) {}
 
-MQWidgetBase::MQWidgetBase(int32_t existing) : id(existing), owned(false) {
+MQWidgetBase::MQWidgetBase(int32_t existing) : id(existing), owned(false), serial(NextSerial()) {
     if (id != 0) Register();
 }
 
@@ -38,11 +49,48 @@ MQWidgetBase::~MQWidgetBase() {
         if (owned) {
             MQOption none[] = {{nullptr, nullptr}};
             Send(id, WidgetOp::Delete, none);
+            RetireContents();
         }
         id = 0;
         owned = false;
     }
+    Placements& placements = ThePlacements();
+    placements.erase(this);
+    std::erase_if(placements, [this](const auto& placement) { return placement.second == this; });
     handlers.clear();
+}
+
+void MQWidgetBase::NotePlacement(MQWidgetBase* child, MQWidgetBase* container, int32_t result) {
+    if (result == -1 || child == nullptr || child->id == 0 || container->id == 0) return;
+    ThePlacements()[child] = container;
+}
+
+// A host deletes what is placed in a widget together with it. The wrappers of those
+// widgets stay alive (a window owns them, whatever frame they sit in), but they must not
+// name the ids any more: a later Delete would go to a widget that no longer exists, or to
+// a new one that took the id.
+void MQWidgetBase::RetireContents() {
+    const Placements& placements = ThePlacements();
+    auto inside = [&](MQWidgetBase* widget) {
+        for (auto above = placements.find(widget); above != placements.end(); above = placements.find(above->second)) {
+            if (above->second == this) return true;
+        }
+        return false;
+    };
+    std::vector<MQWidgetBase*> contents;
+    for (const auto& [widget, container] : placements) {
+        if (inside(widget)) contents.push_back(widget);
+    }
+    for (MQWidgetBase* widget : contents) widget->Retire();
+}
+
+void MQWidgetBase::Retire() {
+    Registry& registry = TheRegistry();
+    auto entry = registry.find(id);
+    if (entry != registry.end() && entry->second == this) registry.erase(entry);
+    id = 0;
+    owned = false;
+    ThePlacements().erase(this);
 }
 
 void MQWidgetBase::Send(int32_t widget, WidgetOp op, MQOption* options) {
@@ -76,9 +124,10 @@ void MQWidgetBase::CreateWidget(const char* type) {
     auto [entry, inserted] = TheRegistry().try_emplace(id, this);
     if (!inserted && entry->second != this) {
         MQWidgetBase* stale = entry->second;
+        entry->second = this;
         stale->id = 0;
         stale->owned = false;
-        entry->second = this;
+        ThePlacements().erase(stale);
     }
 }
 
@@ -98,6 +147,7 @@ int32_t MQWidgetBase::AddChild(MQWidgetBase* child) {
     int32_t result = -1;
     MQOption options[] = {{"child", &child_id}, {"result", &result}, {nullptr, nullptr}};
     Send(id, WidgetOp::AddChild, options);
+    NotePlacement(child, this, result);
     return result;
 }
 
@@ -106,6 +156,9 @@ void MQWidgetBase::RemoveChild(MQWidgetBase* child) {
     int32_t child_id = child->id;
     MQOption options[] = {{"child", &child_id}, {nullptr, nullptr}};
     Send(id, WidgetOp::RemoveChild, options);
+    Placements& placements = ThePlacements();
+    auto placement = placements.find(child);
+    if (placement != placements.end() && placement->second == this) placements.erase(placement);
 }
 
 void MQWidgetBase::AddEventHandler(const char* type, std::shared_ptr<MQWidgetEventClosureBase> closure) {

@@ -96,7 +96,24 @@ protected:
     // Removes the entry for `id`, whichever wrapper it points to.
     void Unregister();
 
+    // Notes that the host placed `child` in `container` (as a child widget or a child
+    // window), when its "result" says it did: deleting the container in the host deletes
+    // the child with it.
+    static void NotePlacement(MQWidgetBase* child, MQWidgetBase* container, int32_t result);
+
     int32_t id;
     bool owned;
     std::vector<std::shared_ptr<MQWidgetEventClosureBase>> handlers;
+
+private:
+    friend class MQWidgetEventClosureBase;
+
+    // Lets go of the host widget, which the host has destroyed: no id, not owned, not
+    // registered, placed nowhere.
+    void Retire();
+    // After this wrapper's Delete: retires every wrapper placed in it, at any depth.
+    void RetireContents();
+
+    // Unique to this wrapper among all the library ever makes, unlike its address or id.
+    uint64_t serial;
 };

@@ -102,6 +102,9 @@ class MQWindow : public MQWindowBase {
 public:
     // Creates a window and makes it a child window of `parent`.
     explicit MQWindow(MQWindowBase& parent);
+    // The same for a parent held as an MQWindow (the main window), which would otherwise
+    // pick the copy constructor; wrappers are never copied.
+    explicit MQWindow(MQWindow& parent) : MQWindow(static_cast<MQWindowBase&>(parent)) {}
     ~MQWindow() override;
 
     // A wrapper of the host's main window, not owned: destroying it never deletes the

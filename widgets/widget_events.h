@@ -65,13 +65,15 @@ protected:
     MQWidgetEventClosureBase() = default;
     ~MQWidgetEventClosureBase() = default;
 
-    // Whether the owner still lives. The owner's id alone does not tell: a host may hand
-    // a destroyed owner's id to a new widget, and calling through `owner` then would
-    // call a dead object. The owner lives while the wrapper registered under its id is
-    // the owner itself.
-    static bool OwnerAlive(int32_t owner_id, const MQWidgetBase* owner) {
-        return owner != nullptr && MQWidgetBase::FindWidget(owner_id) == owner;
+    // Whether the owner still lives. Its id alone does not tell: a host may hand a
+    // destroyed owner's id to a new widget, whose wrapper may even sit at the dead
+    // owner's address. The owner lives while the wrapper registered under its id is the
+    // very wrapper the closure was made with, told by its serial.
+    static bool OwnerAlive(int32_t owner_id, uint64_t owner_serial) {
+        const MQWidgetBase* registered = MQWidgetBase::FindWidget(owner_id);
+        return registered != nullptr && registered->serial == owner_serial;
     }
+    static uint64_t SerialOf(const MQWidgetBase* owner) { return owner != nullptr ? owner->serial : 0; }
 };
 
 // Binds `method` of `owner` to a plain event ("execute", "hide", ...).
@@ -81,10 +83,10 @@ public:
     using Method = int32_t (T::*)(MQWidgetBase* sender, MQDocument document);
 
     MQWidgetEventClosure(T* owner, Method method)
-        : owner(owner), ownerId(owner != nullptr ? owner->GetID() : 0), ownerWidget(owner), method(method) {}
+        : owner(owner), ownerId(owner != nullptr ? owner->GetID() : 0), ownerSerial(SerialOf(owner)), method(method) {}
 
     int32_t Invoke(MQWidgetBase* sender, MQDocument document, void*) override {
-        if (!OwnerAlive(ownerId, ownerWidget)) return 0;
+        if (!OwnerAlive(ownerId, ownerSerial)) return 0;
         return (owner->*method)(sender, document);
     }
 
@@ -99,7 +101,7 @@ public:
 private:
     T* owner;
     int32_t ownerId;
-    const MQWidgetBase* ownerWidget;  // `owner` as a widget, taken while it was alive
+    uint64_t ownerSerial;
     Method method;
 };
 
@@ -110,10 +112,10 @@ public:
     using Method = int32_t (T::*)(MQWidgetBase* sender, MQDocument document, WidgetMouseRecord* mouse);
 
     MQWidgetMouseEventClosure(T* owner, Method method)
-        : owner(owner), ownerId(owner != nullptr ? owner->GetID() : 0), ownerWidget(owner), method(method) {}
+        : owner(owner), ownerId(owner != nullptr ? owner->GetID() : 0), ownerSerial(SerialOf(owner)), method(method) {}
 
     int32_t Invoke(MQWidgetBase* sender, MQDocument document, void* record) override {
-        if (!OwnerAlive(ownerId, ownerWidget)) return 0;
+        if (!OwnerAlive(ownerId, ownerSerial)) return 0;
         return (owner->*method)(sender, document, static_cast<WidgetMouseRecord*>(record));
     }
 
@@ -128,7 +130,7 @@ public:
 private:
     T* owner;
     int32_t ownerId;
-    const MQWidgetBase* ownerWidget;
+    uint64_t ownerSerial;
     Method method;
 };
 
