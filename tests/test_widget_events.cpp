@@ -321,15 +321,4 @@ TEST_P(WidgetEvents, ExceptionFromAHandlerEndsTheEventWithZero) {
     EXPECT_EQ(outcome.result, 0);
 }
 
-TEST_P(WidgetEvents, ClosuresEqualByTypeOwnerAndMethod) {
-    auto plain = window->EventClosure();
-    auto mouse = window->MouseClosure();
-    auto other = std::make_shared<MQWidgetEventClosure<LoggingWindow>>(window.get(), &LoggingWindow::OnOtherEvent);
-    EXPECT_TRUE(plain->Equals(*window->EventClosure()));
-    EXPECT_FALSE(plain->Equals(*other));
-    EXPECT_FALSE(plain->Equals(*mouse));
-    EXPECT_FALSE(mouse->Equals(*plain));
-    EXPECT_EQ(plain->GetOwner(), window.get());
-}
-
 }  // namespace

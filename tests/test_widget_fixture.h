@@ -77,10 +77,6 @@ public:
         log_->push_back(Call{"event", sender, document, {}});
         return answer;
     }
-    int32_t OnOtherEvent(MQWidgetBase* sender, MQDocument document) {
-        log_->push_back(Call{"other", sender, document, {}});
-        return answer;
-    }
     int32_t OnMouse(MQWidgetBase* sender, MQDocument document, WidgetMouseRecord* mouse) {
         log_->push_back(Call{"mouse", sender, document, mouse != nullptr ? *mouse : WidgetMouseRecord{}});
         return answer;

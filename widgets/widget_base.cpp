@@ -111,11 +111,11 @@ MQWidgetBase* MQWidgetBase::FindWidget(int32_t id) {
 size_t MQWidgetBase::RegisteredWidgetCount() { return TheRegistry().size(); }
 
 // A host hands out the id of no live widget. When the id it answers is still registered,
-// the wrapper there stands for a widget the host has already destroyed behind the plug-in's
-// back (deleted together with the frame it sat in) and whose id the host has now reused.
-// The new wrapper takes the entry, and the stale one lets go of the id: left alone it would
-// keep the new widget's events from reaching their handlers, and its destruction would
-// delete the new widget and drop the new wrapper's entry.
+// the wrapper there stands for a widget the host destroyed without being asked to (or
+// with a container whose placement the host did not confirm), and whose id it has now
+// reused. The new wrapper takes the entry and the stale one retires: left alone it would
+// keep the new widget's events from their handlers, and its destruction would delete the
+// new widget and drop the new wrapper's entry.
 void MQWidgetBase::CreateWidget(const char* type) {
     MQOption options[] = {{"type", Value(type)}, {"id", &id}, {nullptr, nullptr}};
     Send(0, WidgetOp::Create, options);
@@ -125,9 +125,8 @@ void MQWidgetBase::CreateWidget(const char* type) {
     if (!inserted && entry->second != this) {
         MQWidgetBase* stale = entry->second;
         entry->second = this;
-        stale->id = 0;
-        stale->owned = false;
-        ThePlacements().erase(stale);
+        stale->RetireContents();
+        stale->Retire();
     }
 }
 

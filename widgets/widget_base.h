@@ -33,7 +33,8 @@ enum class WidgetOp : int32_t {
 class MQWidgetBase {
 public:
     // Derived parts run first (a window deletes what it created); then this part removes
-    // the registry entry for `id`, sends Delete when the wrapper owns its host widget, and
+    // the registry entry for `id`, sends Delete when the wrapper owns its host widget (and
+    // retires the wrappers placed in it, whose widgets the host deletes with it), and
     // releases the handlers, in that order.
     virtual ~MQWidgetBase();
 
