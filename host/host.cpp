@@ -2,6 +2,7 @@
 
 #include "host/journal.h"
 #include "host/settings.h"
+#include "host/widgets.h"
 #include "host/xml.h"
 
 namespace host {
@@ -10,6 +11,7 @@ void ResetHost() {
     TheJournal().Clear();
     ResetSettings();
     ResetXmlHandouts();
+    TheWidgets().Reset();
 }
 
 }  // namespace host

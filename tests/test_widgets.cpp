@@ -1,0 +1,224 @@
+// Widget identity, the registry and the property requests, through the stand-in host.
+#include <memory>
+
+#include "test_widget_fixture.h"
+
+namespace {
+
+class WidgetIdentity : public WidgetHostTest {};
+INSTANTIATE_TEST_SUITE_P(Host, WidgetIdentity, ::testing::Bool(), ReuseName);
+
+TEST_P(WidgetIdentity, CreatedWidgetIsRegisteredOwnedAndDeletedOnceAtDestruction) {
+    int32_t id = 0;
+    {
+        MQButton button;
+        id = button.GetID();
+        ASSERT_NE(id, 0);
+        EXPECT_EQ(MQWidgetBase::FindWidget(id), &button);
+        ASSERT_TRUE(widgets().Exists(id));
+        EXPECT_EQ(widgets().Find(id)->type, "button");
+        EXPECT_TRUE(DeletedIds().empty());
+    }
+    EXPECT_EQ(MQWidgetBase::FindWidget(id), nullptr);
+    EXPECT_FALSE(widgets().Exists(id));
+    EXPECT_EQ(DeletedIds(), std::vector<int32_t>{id});
+    EXPECT_EQ(journal().Of("MQWidget_Value").front().Text(),
+              "MQWidget_Value(0, Create 0x101, {type: \"button\", id: out=0})");
+}
+
+TEST_P(WidgetIdentity, SecondWrapperOfAnIdIsNotRegisteredAndEitherDestructionDropsTheEntry) {
+    MQWindow first = MQWindow::GetMainWindow();
+    const int32_t main = widgets().MainWindow();
+    ASSERT_EQ(first.GetID(), main);
+    {
+        MQWindow second = MQWindow::GetMainWindow();
+        EXPECT_EQ(second.GetID(), main);
+        EXPECT_EQ(MQWidgetBase::FindWidget(main), &first);
+    }
+    EXPECT_EQ(MQWidgetBase::FindWidget(main), nullptr) << "the entry goes with either wrapper";
+    EXPECT_EQ(first.GetID(), main);
+    EXPECT_TRUE(DeletedIds().empty()) << "the main window is the host's";
+    EXPECT_TRUE(widgets().Exists(main));
+}
+
+TEST_P(WidgetIdentity, MainWindowOfASilentHostIsWrappedUnderMinusOneAndNeverDeleted) {
+    widgets().SetAnswersMainWindow(false);
+    {
+        MQWindow main = MQWindow::GetMainWindow();
+        EXPECT_EQ(main.GetID(), -1);
+        EXPECT_EQ(MQWidgetBase::FindWidget(-1), &main);
+    }
+    EXPECT_EQ(MQWidgetBase::FindWidget(-1), nullptr);
+    EXPECT_TRUE(DeletedIds().empty());
+}
+
+TEST_P(WidgetIdentity, RefusedCreateLeavesAnUnregisteredWrapperThatSendsItsRequestsToIdZero) {
+    widgets().RefuseCreates(1);
+    {
+        MQButton button;
+        EXPECT_EQ(button.GetID(), 0);
+        EXPECT_EQ(MQWidgetBase::RegisteredWidgetCount(), 0u);
+        button.SetDown(true);
+        EXPECT_FALSE(button.GetDown()) << "the preset stands when the host answers nothing";
+    }
+    EXPECT_TRUE(DeletedIds().empty());
+    EXPECT_EQ(TakeViolations(),
+              "MQWidget_Value(0, SetValue 0x302): widget id 0 names no widget\n"
+              "MQWidget_Value(0, GetValue 0x301): widget id 0 names no widget\n");
+}
+
+TEST_P(WidgetIdentity, GetsTheHostDoesNotAnswerYieldTheirPresets) {
+    MQWindow main = MQWindow::GetMainWindow();
+    widgets().RefuseCreates(1);
+    MQWindow lost(main);
+    EXPECT_EQ(lost.GetPosX(), 0);
+    EXPECT_EQ(lost.GetPosY(), 0);
+    EXPECT_EQ(lost.GetJustSize(), (std::array<int32_t, 4>{0, 0, -1, -1}));
+    MQWindow window(main);
+    EXPECT_NE(window.GetPosX(), 0) << "a live window has the host's placement";
+    EXPECT_EQ(window.GetJustSize(), widgets().JustSize(window.GetID()));
+    EXPECT_NE(TakeViolations(), "");
+}
+
+TEST_P(WidgetIdentity, AddChildAnswersTheHostsResultAndMinusOneWithoutOne) {
+    MQFrame frame;
+    MQButton first, second;
+    EXPECT_EQ(frame.AddChild(nullptr), -1);
+    EXPECT_TRUE(Requests("AddChild").empty()) << "a null child sends nothing";
+    EXPECT_EQ(frame.AddChild(&first), 0);
+    EXPECT_EQ(frame.AddChild(&second), 1);
+    EXPECT_EQ(widgets().Find(frame.GetID())->children, (std::vector<int32_t>{first.GetID(), second.GetID()}));
+    EXPECT_EQ(first.AddChild(&frame), -1) << "refused: the host writes no result";
+    EXPECT_EQ(TakeViolations(), "MQWidget_Value(" + std::to_string(first.GetID()) +
+                                    ", AddChild 0x201): a button holds no children\n");
+
+    frame.RemoveChild(&first);
+    frame.RemoveChild(nullptr);
+    EXPECT_EQ(widgets().Find(frame.GetID())->children, std::vector<int32_t>{second.GetID()});
+    EXPECT_EQ(widgets().Find(first.GetID())->parent, 0);
+    EXPECT_EQ(MQWidgetBase::FindWidget(first.GetID()), &first) << "the child's wrapper is untouched";
+    EXPECT_EQ(Requests("RemoveChild").size(), 1u);
+}
+
+TEST_P(WidgetIdentity, PropertiesTravelAsTheirTypesAndWideTextsArriveIntact) {
+    MQWindow main = MQWindow::GetMainWindow();
+    MQWindow window(main);
+    MQButton button;
+    const platform::WideString text = WIDE("\u00dcberschreiben? \u2713");
+    button.SetText(text);
+    button.SetDown(true);
+    button.SetInSpace(1.5);
+    button.SetOutSpace(2.25);
+    button.SetVisible(false);
+    window.SetTitle(WIDE("Lucid"));
+    window.SetCloseButton(false);
+    window.SetCanResize(false);
+    window.SetPosX(-30);
+    window.SetPosY(45);
+    window.SetWidth(120);
+    window.SetHeight(90);
+
+    const host::Widget& b = *widgets().Find(button.GetID());
+    EXPECT_EQ(b.text, text);
+    EXPECT_EQ(b.TextUtf8(), "\xC3\x9C" "berschreiben? \xE2\x9C\x93");
+    EXPECT_TRUE(b.down);
+    EXPECT_TRUE(button.GetDown());
+    EXPECT_EQ(b.inspace, 1.5);
+    EXPECT_EQ(b.outspace, 2.25);
+    EXPECT_FALSE(b.visible);
+    const host::Widget& w = *widgets().Find(window.GetID());
+    EXPECT_EQ(w.TitleUtf8(), "Lucid");
+    EXPECT_FALSE(w.closebutton);
+    EXPECT_FALSE(w.canresize);
+    EXPECT_EQ(window.GetPosX(), -30);
+    EXPECT_EQ(window.GetPosY(), 45);
+    EXPECT_EQ(w.width, 120);
+    EXPECT_EQ(w.height, 90);
+    EXPECT_EQ(Requests("SetValue").front().args[2], "{text: \"\xC3\x9C" "berschreiben? \xE2\x9C\x93\"}");
+    EXPECT_EQ(Requests("GetValue").front().args[2], "{down: out=false}");
+}
+
+TEST_P(WidgetIdentity, AddEventHandlerRegistersTheProcedureAndKeepsTheClosure) {
+    MQWindow main = MQWindow::GetMainWindow();
+    std::vector<LoggingWindow::Call> log;
+    LoggingWindow window(main, &log);
+    auto closure = window.EventClosure();
+    window.AddEventHandler("hide", closure);
+    EXPECT_EQ(closure.use_count(), 2) << "the widget holds the closure";
+    const auto& events = widgets().Find(window.GetID())->events;
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].type, "hide");
+    EXPECT_EQ(events[0].proc, &WidgetEventProc);
+    EXPECT_EQ(events[0].pointer, closure.get());
+    EXPECT_FALSE(events[0].prior);
+    EXPECT_EQ(window.FindHandler(closure.get()), closure);
+}
+
+// The stand-in host itself: ids, deletion and the rules it checks.
+class StandInWidgets : public WidgetHostTest {
+protected:
+    static int32_t Create(const char* type) {
+        host::OptionList options;
+        options.Text("type", type).Int("id", 0);
+        widgets().Handle(0, MQWIDGET_CREATE, options.Array());
+        return *options.IntOf("id");
+    }
+    static void Send(int32_t widget, int32_t op, host::OptionList& options) {
+        widgets().Handle(widget, op, options.Array());
+    }
+};
+INSTANTIATE_TEST_SUITE_P(Host, StandInWidgets, ::testing::Bool(), ReuseName);
+
+TEST_P(StandInWidgets, DeletingAWidgetDeletesWhatIsInItAndFreesTheIdsAsConfigured) {
+    int32_t frame = Create("frame");
+    int32_t inner = Create("frame");
+    int32_t button = Create("button");
+    host::OptionList place_inner, place_button;
+    place_inner.Int("child", inner).Int("result", -1);
+    place_button.Int("child", button).Int("result", -1);
+    Send(frame, MQWIDGET_ADD_CHILD, place_inner);
+    Send(inner, MQWIDGET_ADD_CHILD, place_button);
+    host::OptionList none;
+    Send(frame, MQWIDGET_DELETE, none);
+    EXPECT_FALSE(widgets().Exists(frame));
+    EXPECT_FALSE(widgets().Exists(inner));
+    EXPECT_FALSE(widgets().Exists(button));
+    EXPECT_EQ(Create("button"), ReusesIds() ? frame : button + 1);
+
+    Send(button, MQWIDGET_DELETE, none);
+    EXPECT_EQ(TakeViolations(), "MQWidget_Value(" + std::to_string(button) + ", Delete 0x102): widget " +
+                                    std::to_string(button) + " was deleted with widget " + std::to_string(inner) + "\n");
+}
+
+TEST_P(StandInWidgets, MisbehaviourIsReportedByCallAndRuleAndChangesNothing) {
+    const int32_t main = widgets().MainWindow();
+    int32_t button = Create("button");
+    host::OptionList none, two_keys, title, remove, unknown;
+    Send(main, MQWIDGET_DELETE, none);
+    Send(99, MQWIDGET_DELETE, none);
+    two_keys.Bool("down", true).Bool("visible", true);
+    Send(button, MQWIDGET_SET_VALUE, two_keys);
+    title.Wide("title", WIDE("x"));
+    Send(button, MQWIDGET_SET_VALUE, title);
+    remove.Int("child", button);
+    Send(main, MQWIDGET_REMOVE_CHILD, remove);
+    unknown.Text("type", "slider").Int("id", 0);
+    Send(0, MQWIDGET_CREATE, unknown);
+    Send(button, 0x999, none);
+    const std::string b = std::to_string(button);
+    EXPECT_EQ(TakeViolations(),
+              "MQWidget_Value(1, Delete 0x102): the main window is the host's own; a plug-in never deletes it\n"
+              "MQWidget_Value(99, Delete 0x102): widget 99 does not exist\n"
+              "MQWidget_Value(" + b + ", SetValue 0x302): SetValue takes exactly one property key\n"
+              "MQWidget_Value(" + b + ", SetValue 0x302): \"title\" is not a property of a button\n"
+              "MQWidget_Value(1, RemoveChild 0x202): widget " + b + " is not placed in widget 1\n"
+              "MQWidget_Value(0, Create 0x101): there is no widget type \"slider\"\n"
+              "MQWidget_Value(" + b + ", unknown 0x999): unknown operation code\n");
+    EXPECT_TRUE(widgets().Exists(main));
+    EXPECT_FALSE(widgets().Find(button)->down);
+    EXPECT_EQ(*unknown.IntOf("id"), 0);
+    EXPECT_EQ(widgets().Ids(), (std::vector<int32_t>{main, button}));
+    Send(button, MQWIDGET_DELETE, none);
+}
+
+}  // namespace

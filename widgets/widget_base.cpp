@@ -1,0 +1,188 @@
+#include "widgets/widget_base.h"
+
+#include <map>
+#include <new>
+
+#include "plugin/host_api.h"
+#include "widgets/widget_events.h"
+
+namespace {
+
+using Registry = std::map<int32_t, MQWidgetBase*>;
+// Live wrapper -> the live wrapper it is placed in.
+using Placements = std::map<MQWidgetBase*, MQWidgetBase*>;
+
+// The tables are never destroyed: the plug-in object, a static of another file, destroys
+// its window at library unload, and the order in which statics of different files die is
+// not ours to choose. They live in static storage, so their memory goes with the library;
+// they are empty by then, so no node is left behind.
+template <class Table>
+Table& Immortal() {
+    alignas(Table) static unsigned char storage[sizeof(Table)];
+    static Table* table = new (storage) Table();
+    return *table;
+}
+
+Registry& TheRegistry() { return Immortal<Registry>(); }
+Placements& ThePlacements() { return Immortal<Placements>(); }
+
+uint64_t NextSerial() {
+    static uint64_t last = 0;
+    return ++last;
+}
+
+// An option value: the toolkit's arrays point at its own data, which the host only reads
+// (except the out-values), so the const is the array type's, not a promise broken.
+void* Value(const void* datum) { return const_cast<void*>(datum); }
+
+}  // namespace
+
+MQWidgetBase::MQWidgetBase() : id(0), owned(false), serial(NextSerial()) {}
+
+MQWidgetBase::MQWidgetBase(int32_t existing) : id(existing), owned(false), serial(NextSerial()) {
+    if (id != 0) Register();
+}
+
+MQWidgetBase::~MQWidgetBase() {
+    if (id != 0) {
+        Unregister();
+        if (owned) {
+            MQOption none[] = {{nullptr, nullptr}};
+            Send(id, WidgetOp::Delete, none);
+            RetireContents();
+        }
+        id = 0;
+        owned = false;
+    }
+    Placements& placements = ThePlacements();
+    placements.erase(this);
+    std::erase_if(placements, [this](const auto& placement) { return placement.second == this; });
+    handlers.clear();
+}
+
+void MQWidgetBase::NotePlacement(MQWidgetBase* child, MQWidgetBase* container, int32_t result) {
+    if (result == -1 || child == nullptr || child->id == 0 || container->id == 0) return;
+    ThePlacements()[child] = container;
+}
+
+// A host deletes what is placed in a widget together with it. The wrappers of those
+// widgets stay alive (a window owns them, whatever frame they sit in), but they must not
+// name the ids any more: a later Delete would go to a widget that no longer exists, or to
+// a new one that took the id.
+void MQWidgetBase::RetireContents() {
+    const Placements& placements = ThePlacements();
+    auto inside = [&](MQWidgetBase* widget) {
+        for (auto above = placements.find(widget); above != placements.end(); above = placements.find(above->second)) {
+            if (above->second == this) return true;
+        }
+        return false;
+    };
+    std::vector<MQWidgetBase*> contents;
+    for (const auto& [widget, container] : placements) {
+        if (inside(widget)) contents.push_back(widget);
+    }
+    for (MQWidgetBase* widget : contents) widget->Retire();
+}
+
+void MQWidgetBase::Retire() {
+    Registry& registry = TheRegistry();
+    auto entry = registry.find(id);
+    if (entry != registry.end() && entry->second == this) registry.erase(entry);
+    id = 0;
+    owned = false;
+    ThePlacements().erase(this);
+}
+
+void MQWidgetBase::Send(int32_t widget, WidgetOp op, MQOption* options) {
+    if (g_host.MQWidget_Value == nullptr) return;
+    g_host.MQWidget_Value(widget, static_cast<int32_t>(op), options);
+}
+
+void MQWidgetBase::Register() { TheRegistry().try_emplace(id, this); }
+
+void MQWidgetBase::Unregister() { TheRegistry().erase(id); }
+
+MQWidgetBase* MQWidgetBase::FindWidget(int32_t id) {
+    const Registry& registry = TheRegistry();
+    auto found = registry.find(id);
+    return found != registry.end() ? found->second : nullptr;
+}
+
+size_t MQWidgetBase::RegisteredWidgetCount() { return TheRegistry().size(); }
+
+// A host hands out the id of no live widget. When the id it answers is still registered,
+// the wrapper there stands for a widget the host destroyed without being asked to (or
+// with a container whose placement the host did not confirm), and whose id it has now
+// reused. The new wrapper takes the entry and the stale one retires: left alone it would
+// keep the new widget's events from their handlers, and its destruction would delete the
+// new widget and drop the new wrapper's entry.
+void MQWidgetBase::CreateWidget(const char* type) {
+    MQOption options[] = {{"type", Value(type)}, {"id", &id}, {nullptr, nullptr}};
+    Send(0, WidgetOp::Create, options);
+    if (id == 0) return;
+    owned = true;
+    auto [entry, inserted] = TheRegistry().try_emplace(id, this);
+    if (!inserted && entry->second != this) {
+        MQWidgetBase* stale = entry->second;
+        entry->second = this;
+        stale->RetireContents();
+        stale->Retire();
+    }
+}
+
+void MQWidgetBase::GetValue(const char* key, void* value) const {
+    MQOption options[] = {{key, value}, {nullptr, nullptr}};
+    Send(id, WidgetOp::GetValue, options);
+}
+
+void MQWidgetBase::SetValue(const char* key, void* value) const {
+    MQOption options[] = {{key, value}, {nullptr, nullptr}};
+    Send(id, WidgetOp::SetValue, options);
+}
+
+int32_t MQWidgetBase::AddChild(MQWidgetBase* child) {
+    if (child == nullptr) return -1;
+    int32_t child_id = child->id;
+    int32_t result = -1;
+    MQOption options[] = {{"child", &child_id}, {"result", &result}, {nullptr, nullptr}};
+    Send(id, WidgetOp::AddChild, options);
+    NotePlacement(child, this, result);
+    return result;
+}
+
+void MQWidgetBase::RemoveChild(MQWidgetBase* child) {
+    if (child == nullptr) return;
+    int32_t child_id = child->id;
+    MQOption options[] = {{"child", &child_id}, {nullptr, nullptr}};
+    Send(id, WidgetOp::RemoveChild, options);
+    Placements& placements = ThePlacements();
+    auto placement = placements.find(child);
+    if (placement != placements.end() && placement->second == this) placements.erase(placement);
+}
+
+void MQWidgetBase::AddEventHandler(const char* type, std::shared_ptr<MQWidgetEventClosureBase> closure) {
+    unsigned char prior = 0;
+    MQOption options[] = {{"type", Value(type)},
+                          {"proc", reinterpret_cast<void*>(&WidgetEventProc)},
+                          {"pointer", closure.get()},
+                          {"prior", &prior},
+                          {nullptr, nullptr}};
+    Send(id, WidgetOp::AddEvent, options);
+    handlers.push_back(std::move(closure));
+}
+
+std::shared_ptr<MQWidgetEventClosureBase> MQWidgetBase::FindHandler(const void* pointer) const {
+    for (const auto& closure : handlers) {
+        if (closure.get() == pointer) return closure;
+    }
+    return nullptr;
+}
+
+void MQWidgetBase::SetVisible(bool visible) {
+    unsigned char flag = visible ? 1 : 0;
+    SetValue("visible", &flag);
+}
+
+void MQWidgetBase::SetInSpace(double space) { SetValue("inspace", &space); }
+
+void MQWidgetBase::SetOutSpace(double space) { SetValue("outspace", &space); }
