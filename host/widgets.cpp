@@ -349,6 +349,8 @@ void WidgetModel::Handle(int32_t widget, int32_t op, MQOption* options) {
         if (widget != 0) Report(request, std::string(OpName(op)) + " is sent with widget id 0");
         break;
     case MQWIDGET_DELETE:
+        if (TakeLateDelete(widget)) return;
+        [[fallthrough]];
     case MQWIDGET_ADD_CHILD:
     case MQWIDGET_REMOVE_CHILD:
     case MQWIDGET_ADD_CHILD_WINDOW:
@@ -421,6 +423,16 @@ void WidgetModel::DeleteTree(int32_t id, int32_t with) {
     widgets_.erase(id);
     deleted_[id] = with;
     free_ids_.insert(id);
+}
+
+// A widget that went with its container has not been named by a Delete yet; its own
+// Delete comes from a plug-in that deletes each widget it made, in whatever order, and
+// finds nothing left to do. Once named, the id is deleted like any other.
+bool WidgetModel::TakeLateDelete(int32_t id) {
+    auto deleted = deleted_.find(id);
+    if (deleted == deleted_.end() || deleted->second == 0) return false;
+    deleted->second = 0;
+    return true;
 }
 
 void WidgetModel::AddChild(Request& request) {

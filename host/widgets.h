@@ -4,7 +4,10 @@
 //
 // Ids are handed out from 1 up (1 is the host's main window) and never reused unless
 // SetReuseIds(true): a host may reuse the ids of deleted widgets, and the plug-in must
-// cope. Deleting a widget deletes what was placed in it and its child windows.
+// cope. Deleting a widget deletes what was placed in it and its child windows. A plug-in
+// that deletes every widget it made then sends Delete for widgets that are gone already;
+// the first such Delete of each is taken and does nothing. A Delete of an id that never
+// existed, or of one a Delete has named before, is a broken rule.
 //
 // The model checks what the plug-in asks of it where that is cheap, and records each
 // broken rule as a Violation named by the call; it never crashes on a bad request and
@@ -177,6 +180,7 @@ private:
     Widget* FindMutable(int32_t id);
     int32_t NewId();
     void DeleteTree(int32_t id, int32_t with_parent);
+    bool TakeLateDelete(int32_t id);
     EventOutcome Deliver(int32_t id, const std::string& type, OptionList& options, MQDocument document);
     void Report(const Request& request, std::string rule);
     std::string Absence(int32_t id) const;
@@ -193,7 +197,8 @@ private:
     void MessageBox(Request& request);
 
     std::map<int32_t, Widget> widgets_;
-    std::map<int32_t, int32_t> deleted_;  // id -> the widget it was deleted with (0: itself), until reused
+    // id -> the widget it was deleted with; 0 once a Delete has named it. Until reused.
+    std::map<int32_t, int32_t> deleted_;
     std::set<int32_t> free_ids_;
     int32_t next_id_ = 1;
     int32_t main_window_ = 0;

@@ -9,22 +9,16 @@
 namespace {
 
 using Registry = std::map<int32_t, MQWidgetBase*>;
-// Live wrapper -> the live wrapper it is placed in.
-using Placements = std::map<MQWidgetBase*, MQWidgetBase*>;
 
-// The tables are never destroyed: the plug-in object, a static of another file, destroys
+// The registry is never destroyed: the plug-in object, a static of another file, destroys
 // its window at library unload, and the order in which statics of different files die is
-// not ours to choose. They live in static storage, so their memory goes with the library;
-// they are empty by then, so no node is left behind.
-template <class Table>
-Table& Immortal() {
-    alignas(Table) static unsigned char storage[sizeof(Table)];
-    static Table* table = new (storage) Table();
-    return *table;
+// not ours to choose. It lives in static storage, so its memory goes with the library; it
+// is empty by then, so no node is left behind.
+Registry& TheRegistry() {
+    alignas(Registry) static unsigned char storage[sizeof(Registry)];
+    static Registry* registry = new (storage) Registry();
+    return *registry;
 }
-
-Registry& TheRegistry() { return Immortal<Registry>(); }
-Placements& ThePlacements() { return Immortal<Placements>(); }
 
 uint64_t NextSerial() {
     static uint64_t last = 0;
@@ -49,39 +43,11 @@ MQWidgetBase::~MQWidgetBase() {
         if (owned) {
             MQOption none[] = {{nullptr, nullptr}};
             Send(id, WidgetOp::Delete, none);
-            RetireContents();
         }
         id = 0;
         owned = false;
     }
-    Placements& placements = ThePlacements();
-    placements.erase(this);
-    std::erase_if(placements, [this](const auto& placement) { return placement.second == this; });
     handlers.clear();
-}
-
-void MQWidgetBase::NotePlacement(MQWidgetBase* child, MQWidgetBase* container, int32_t result) {
-    if (result == -1 || child == nullptr || child->id == 0 || container->id == 0) return;
-    ThePlacements()[child] = container;
-}
-
-// A host deletes what is placed in a widget together with it. The wrappers of those
-// widgets stay alive (a window owns them, whatever frame they sit in), but they must not
-// name the ids any more: a later Delete would go to a widget that no longer exists, or to
-// a new one that took the id.
-void MQWidgetBase::RetireContents() {
-    const Placements& placements = ThePlacements();
-    auto inside = [&](MQWidgetBase* widget) {
-        for (auto above = placements.find(widget); above != placements.end(); above = placements.find(above->second)) {
-            if (above->second == this) return true;
-        }
-        return false;
-    };
-    std::vector<MQWidgetBase*> contents;
-    for (const auto& [widget, container] : placements) {
-        if (inside(widget)) contents.push_back(widget);
-    }
-    for (MQWidgetBase* widget : contents) widget->Retire();
 }
 
 void MQWidgetBase::Retire() {
@@ -90,7 +56,6 @@ void MQWidgetBase::Retire() {
     if (entry != registry.end() && entry->second == this) registry.erase(entry);
     id = 0;
     owned = false;
-    ThePlacements().erase(this);
 }
 
 void MQWidgetBase::Send(int32_t widget, WidgetOp op, MQOption* options) {
@@ -111,11 +76,11 @@ MQWidgetBase* MQWidgetBase::FindWidget(int32_t id) {
 size_t MQWidgetBase::RegisteredWidgetCount() { return TheRegistry().size(); }
 
 // A host hands out the id of no live widget. When the id it answers is still registered,
-// the wrapper there stands for a widget the host destroyed without being asked to (or
-// with a container whose placement the host did not confirm), and whose id it has now
-// reused. The new wrapper takes the entry and the stale one retires: left alone it would
-// keep the new widget's events from their handlers, and its destruction would delete the
-// new widget and drop the new wrapper's entry.
+// the wrapper there stands for a widget that is gone (deleted with the container it was
+// placed in, or destroyed by the host on its own) and whose id the host has now reused.
+// The new wrapper takes the entry and the stale one retires: left alone it would keep the
+// new widget's events from their handlers, and its destruction would delete the new
+// widget and drop the new wrapper's entry.
 void MQWidgetBase::CreateWidget(const char* type) {
     MQOption options[] = {{"type", Value(type)}, {"id", &id}, {nullptr, nullptr}};
     Send(0, WidgetOp::Create, options);
@@ -125,7 +90,6 @@ void MQWidgetBase::CreateWidget(const char* type) {
     if (!inserted && entry->second != this) {
         MQWidgetBase* stale = entry->second;
         entry->second = this;
-        stale->RetireContents();
         stale->Retire();
     }
 }
@@ -146,7 +110,6 @@ int32_t MQWidgetBase::AddChild(MQWidgetBase* child) {
     int32_t result = -1;
     MQOption options[] = {{"child", &child_id}, {"result", &result}, {nullptr, nullptr}};
     Send(id, WidgetOp::AddChild, options);
-    NotePlacement(child, this, result);
     return result;
 }
 
@@ -155,9 +118,6 @@ void MQWidgetBase::RemoveChild(MQWidgetBase* child) {
     int32_t child_id = child->id;
     MQOption options[] = {{"child", &child_id}, {nullptr, nullptr}};
     Send(id, WidgetOp::RemoveChild, options);
-    Placements& placements = ThePlacements();
-    auto placement = placements.find(child);
-    if (placement != placements.end() && placement->second == this) placements.erase(placement);
 }
 
 void MQWidgetBase::AddEventHandler(const char* type, std::shared_ptr<MQWidgetEventClosureBase> closure) {

@@ -33,9 +33,10 @@ enum class WidgetOp : int32_t {
 class MQWidgetBase {
 public:
     // Derived parts run first (a window deletes what it created); then this part removes
-    // the registry entry for `id`, sends Delete when the wrapper owns its host widget (and
-    // retires the wrappers placed in it, whose widgets the host deletes with it), and
-    // releases the handlers, in that order.
+    // the registry entry for `id`, sends Delete when the wrapper owns its host widget, and
+    // releases the handlers, in that order. Delete goes out even when the widget may have
+    // gone with its container already: a host that keeps a container's contents would
+    // otherwise be left with them.
     virtual ~MQWidgetBase();
 
     // A wrapper is registered by its address: it can be neither copied nor moved.
@@ -97,11 +98,6 @@ protected:
     // Removes the entry for `id`, whichever wrapper it points to.
     void Unregister();
 
-    // Notes that the host placed `child` in `container` (as a child widget or a child
-    // window), when its "result" says it did: deleting the container in the host deletes
-    // the child with it.
-    static void NotePlacement(MQWidgetBase* child, MQWidgetBase* container, int32_t result);
-
     int32_t id;
     bool owned;
     std::vector<std::shared_ptr<MQWidgetEventClosureBase>> handlers;
@@ -109,11 +105,9 @@ protected:
 private:
     friend class MQWidgetEventClosureBase;
 
-    // Lets go of the host widget, which the host has destroyed: no id, not owned, not
-    // registered, placed nowhere.
+    // Lets go of a host widget that is gone and whose id a new widget now holds: no id,
+    // not owned, not registered, so nothing this wrapper does reaches the new widget.
     void Retire();
-    // After this wrapper's Delete: retires every wrapper placed in it, at any depth.
-    void RetireContents();
 
     // Unique to this wrapper among all the library ever makes, unlike its address or id.
     uint64_t serial;

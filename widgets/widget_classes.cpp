@@ -89,7 +89,6 @@ void MQWindowBase::AddChildWindow(MQWindowBase* child) {
     int32_t result = -1;
     MQOption options[] = {{"child", &child_id}, {"result", &result}, {nullptr, nullptr}};
     Send(id, WidgetOp::AddChildWindow, options);
-    NotePlacement(child, this, result);
 }
 
 void MQWindowBase::DeleteWidget(MQWidgetBase* widget) {

@@ -50,7 +50,9 @@ class MQWindowBase : public MQWidgetBase {
 public:
     // Wraps an existing host window, which stays the host's (never deleted from here).
     explicit MQWindowBase(int32_t existing);
-    // Deletes the widgets it created (in the set's order, by address), then the window.
+    // Deletes the widgets it created, then the window. The widgets go in the set's order,
+    // by address, so a frame may go before the widgets placed in it; each of them still
+    // gets its own Delete.
     ~MQWindowBase() override;
 
     // Create a frame or a button owned by this window and place it in `parent` (this
