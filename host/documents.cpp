@@ -1,46 +1,177 @@
-// The document and object functions of the host.
+// The host's documents and the document and object functions that the plug-in calls.
+#include "host/documents.h"
+
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "host/journal.h"
 #include "platform/export.h"
-#include "plugin/mq_boundary.h"
 
-using host::PointerText;
+namespace host {
 
-extern "C" {
+Object::Object(Document& document, int32_t place, std::string name, bool visible)
+    : document_(&document), place_(place), name_(std::move(name)),
+      visible_(visible ? MQOBJ_VISIBLE : MQOBJ_HIDDEN) {}
 
-MQ_EXPORT int32_t MQDoc_GetObjectCount(void* document) {
-    host::TheJournal().Record("MQDoc_GetObjectCount", {PointerText(document)});
-    return 0;
+Document::Document() = default;
+Document::~Document() = default;
+
+Object& Document::AddObject(std::string name, bool visible) {
+    // Object's constructor is private to this class, hence no make_unique.
+    places_.push_back(std::unique_ptr<Object>(new Object(*this, PlaceCount(), std::move(name), visible)));
+    return *places_.back();
 }
 
-MQ_EXPORT void* MQDoc_GetObject(void* document, int32_t index) {
-    host::TheJournal().Record("MQDoc_GetObject", {PointerText(document), std::to_string(index)});
+void Document::AddEmptyPlace() { places_.push_back(nullptr); }
+
+bool Document::RemoveObject(int32_t place) {
+    if (ObjectAt(place) == nullptr) return false;
+    places_[static_cast<size_t>(place)].reset();
+    return true;
+}
+
+Object* Document::ObjectAt(int32_t place) const {
+    if (place < 0 || place >= PlaceCount()) return nullptr;
+    return places_[static_cast<size_t>(place)].get();
+}
+
+Object* Document::FindObject(std::string_view name) const {
+    for (const std::unique_ptr<Object>& object : places_) {
+        if (object != nullptr && object->name() == name) return object.get();
+    }
     return nullptr;
 }
 
-MQ_EXPORT int32_t MQDoc_GetObjectIndex(void* document, void* object) {
-    host::TheJournal().Record("MQDoc_GetObjectIndex", {PointerText(document), PointerText(object)});
-    return -1;
+int32_t Document::IndexOf(const Object* object) const {
+    if (object == nullptr || &object->document() != this || !object->counted()) return -1;
+    return object->place();
 }
 
+std::string Document::VisibilityPicture() const {
+    std::string picture;
+    picture.reserve(places_.size());
+    for (const std::unique_ptr<Object>& object : places_) {
+        picture += object == nullptr ? '.' : object->visible() ? '1' : '0';
+    }
+    return picture;
+}
+
+namespace {
+
+struct OpenDocuments {
+    std::vector<std::unique_ptr<Document>> documents;  // in the order they were opened
+    Document* current = nullptr;
+};
+
+OpenDocuments& TheOpenDocuments() {
+    static OpenDocuments open;
+    return open;
+}
+
+}  // namespace
+
+Document& OpenDocument() {
+    OpenDocuments& open = TheOpenDocuments();
+    open.documents.push_back(std::make_unique<Document>());
+    open.current = open.documents.back().get();
+    return *open.current;
+}
+
+void CloseDocument(Document& document) {
+    OpenDocuments& open = TheOpenDocuments();
+    auto found = std::find_if(open.documents.begin(), open.documents.end(),
+                              [&](const std::unique_ptr<Document>& d) { return d.get() == &document; });
+    if (found == open.documents.end()) return;
+    open.documents.erase(found);
+    if (open.current == &document) {
+        open.current = open.documents.empty() ? nullptr : open.documents.back().get();
+    }
+}
+
+Document* CurrentDocument() { return TheOpenDocuments().current; }
+
+void SetCurrentDocument(Document& document) {
+    OpenDocuments& open = TheOpenDocuments();
+    for (const std::unique_ptr<Document>& d : open.documents) {
+        if (d.get() == &document) open.current = d.get();
+    }
+}
+
+void ResetDocuments() {
+    OpenDocuments& open = TheOpenDocuments();
+    open.current = nullptr;
+    open.documents.clear();
+}
+
+}  // namespace host
+
+using host::Document;
+using host::Object;
+using host::PointerText;
+
+// The host functions below trust a non-null handle to be one they handed out, as the host
+// modeller does; a null handle gets the answer for "nothing there". Each call is journalled
+// before it is answered.
+
+extern "C" {
+
+// The number of object places of the document, empty places included.
+MQ_EXPORT int32_t MQDoc_GetObjectCount(void* document) {
+    host::Journal& journal = host::TheJournal();
+    if (journal.Recording()) journal.Record("MQDoc_GetObjectCount", {PointerText(document)});
+    return document != nullptr ? Document::FromHandle(document)->PlaceCount() : 0;
+}
+
+// The object at place `index`; null for an empty place or an index out of range.
+MQ_EXPORT void* MQDoc_GetObject(void* document, int32_t index) {
+    host::Journal& journal = host::TheJournal();
+    if (journal.Recording()) journal.Record("MQDoc_GetObject", {PointerText(document), std::to_string(index)});
+    if (document == nullptr) return nullptr;
+    Object* object = Document::FromHandle(document)->ObjectAt(index);
+    return object != nullptr ? object->handle() : nullptr;
+}
+
+// The object's place when the document counts it as its own; -1 otherwise.
+MQ_EXPORT int32_t MQDoc_GetObjectIndex(void* document, void* object) {
+    host::Journal& journal = host::TheJournal();
+    if (journal.Recording()) journal.Record("MQDoc_GetObjectIndex", {PointerText(document), PointerText(object)});
+    if (document == nullptr) return -1;
+    return Document::FromHandle(document)->IndexOf(Object::FromHandle(object));
+}
+
+// Writes the name into `buffer`, at most `size` bytes with the terminating zero, cutting a
+// longer name; writes nothing when `size` is not positive.
 MQ_EXPORT void MQObj_GetName(void* object, char* buffer, int32_t size) {
-    host::TheJournal().Record("MQObj_GetName", {PointerText(object), std::to_string(size)});
-    if (buffer != nullptr && size > 0) buffer[0] = '\0';
+    host::Journal& journal = host::TheJournal();
+    if (journal.Recording()) journal.Record("MQObj_GetName", {PointerText(object), std::to_string(size)});
+    if (buffer == nullptr || size <= 0) return;
+    size_t length = 0;
+    if (object != nullptr) {
+        const std::string& name = Object::FromHandle(object)->name();
+        length = std::min(name.size(), static_cast<size_t>(size) - 1);
+        std::memcpy(buffer, name.data(), length);
+    }
+    buffer[length] = '\0';
 }
 
 MQ_EXPORT uint32_t MQObj_GetVisible(void* object) {
-    host::TheJournal().Record("MQObj_GetVisible", {PointerText(object)});
-    return 0;
+    host::Journal& journal = host::TheJournal();
+    if (journal.Recording()) journal.Record("MQObj_GetVisible", {PointerText(object)});
+    return object != nullptr ? Object::FromHandle(object)->visible_value() : 0;
 }
 
+// Keeps the value as written; 0 hides, anything else shows.
 MQ_EXPORT void MQObj_SetVisible(void* object, uint32_t visible) {
-    host::TheJournal().Record("MQObj_SetVisible", {PointerText(object), std::to_string(visible)});
+    host::Journal& journal = host::TheJournal();
+    if (journal.Recording()) journal.Record("MQObj_SetVisible", {PointerText(object), std::to_string(visible)});
+    if (object != nullptr) Object::FromHandle(object)->SetVisibleValue(visible);
 }
 
 MQ_EXPORT int32_t MQObj_GetIntValue(void* object, int32_t code) {
-    host::TheJournal().Record("MQObj_GetIntValue", {PointerText(object), std::to_string(code)});
-    return 0;
+    host::Journal& journal = host::TheJournal();
+    if (journal.Recording()) journal.Record("MQObj_GetIntValue", {PointerText(object), std::to_string(code)});
+    return object != nullptr ? Object::FromHandle(object)->IntValue(code) : 0;
 }
 
 }  // extern "C"

@@ -1,5 +1,6 @@
 #include "host/host.h"
 
+#include "host/documents.h"
 #include "host/journal.h"
 #include "host/settings.h"
 #include "host/widgets.h"
@@ -12,6 +13,8 @@ void ResetHost() {
     ResetSettings();
     ResetXmlHandouts();
     TheWidgets().Reset();
+    TheJournal().SetRecording(true);
+    ResetDocuments();
 }
 
 }  // namespace host

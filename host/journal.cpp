@@ -12,6 +12,7 @@ std::string HostCall::Text() const {
 }
 
 void Journal::Record(std::string function, std::vector<std::string> args) {
+    if (!recording_) return;
     calls_.push_back(HostCall{std::move(function), std::move(args)});
 }
 

@@ -19,7 +19,13 @@ struct HostCall {
 
 class Journal {
 public:
+    // Adds the call, unless recording is switched off.
     void Record(std::string function, std::vector<std::string> args = {});
+    // Recording is on from the start and after ResetHost. Switching it off lets a program
+    // run the host over a million objects without keeping a million calls; host functions
+    // ask Recording() before they format their arguments, so an idle journal costs nothing.
+    void SetRecording(bool on) { recording_ = on; }
+    bool Recording() const { return recording_; }
     const std::vector<HostCall>& Calls() const { return calls_; }
     // The calls of one function, in order.
     std::vector<HostCall> Of(std::string_view function) const;
@@ -30,6 +36,7 @@ public:
 
 private:
     std::vector<HostCall> calls_;
+    bool recording_ = true;
 };
 
 // The journal of the running host.

@@ -1,55 +1,83 @@
-// pellucid-host: the stand-in host program. It loads the plug-in file, runs the host's
-// handshake and drives the plug-in through its events.
+// pellucid-host: the stand-in host program that users run. It loads the plug-in, its
+// settings and a scene, starts the plug-in as the host modeller does, and then carries
+// out commands from a script or from the terminal.
 #include <cstdio>
+#include <fstream>
+#include <iostream>
 #include <string>
 
-#include "host/journal.h"
 #include "host/plugin_module.h"
+#include "host/session.h"
+#include "platform/platform.h"
 
 namespace {
 
-int Usage() {
-    std::fprintf(stderr, "usage: pellucid-host [--plugin FILE]\n");
-    return 2;
+const char* const kUsage = "usage: pellucid-host [--plugin FILE] [--settings FILE] [--script FILE] [SCENE]";
+
+std::string Beside(const std::string& name) {
+    std::string program = platform::ProgramFile();
+    return program.substr(0, program.find_last_of("/\\") + 1) + name;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string plugin_file = host::PluginFileBesideProgram();
+    host::SessionOptions options;
+    options.plugin_file = host::PluginFileBesideProgram();
+    options.scene_file = Beside("workshop.scene");
+    std::string script;
+    bool scene_given = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--plugin" && i + 1 < argc) {
-            plugin_file = argv[++i];
+        auto value = [&](std::string* into) {
+            if (i + 1 >= argc) return false;
+            *into = argv[++i];
+            return true;
+        };
+        bool ok = true;
+        if (arg == "--plugin") {
+            ok = value(&options.plugin_file);
+        } else if (arg == "--settings") {
+            ok = value(&options.settings_file);
+        } else if (arg == "--script") {
+            ok = value(&script);
+        } else if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage << "\n";
+            return 0;
+        } else if (!arg.empty() && arg[0] != '-' && !scene_given) {
+            options.scene_file = arg;
+            scene_given = true;
         } else {
-            return Usage();
+            ok = false;
+        }
+        if (!ok) {
+            std::cerr << "pellucid-host: unexpected argument \"" << arg << "\"\n" << kUsage << "\n";
+            return 2;
         }
     }
+    if (options.settings_file.empty()) options.settings_file = host::DefaultSettingsFile();
 
-    std::string error;
-    auto plugin = host::PluginModule::Load(plugin_file, &error);
-    if (!plugin) {
-        std::fprintf(stderr, "pellucid-host: %s\n", error.c_str());
-        return 1;
+    std::ifstream script_stream;
+    if (!script.empty()) {
+        script_stream.open(script);
+        if (!script_stream) {
+            std::cerr << "pellucid-host: cannot read the script " << script << "\n";
+            return 2;
+        }
     }
-    std::printf("loaded %s\n", plugin_file.c_str());
-    bool started = plugin->Handshake();
-    std::printf("MQCheckVersion(0x%X) answered 0x%X\n", host::kHostVersion, plugin->version_answer());
-    std::printf("MQInit(%s) %s\n", host::HostModuleFile().c_str(), started ? "bound the host API" : "failed");
-    if (!started) return 1;
+    bool interactive = script.empty();
+    std::istream& input = interactive ? std::cin : script_stream;
 
-    host::PluginIdentity identity = plugin->Identity();
-    std::printf("identity: product 0x%08X, plug-in 0x%08X, type %d\n", identity.product, identity.id,
-                identity.type);
-    std::printf("name: %s\n", identity.name.c_str());
-    std::printf("menu string: %s\n", identity.menu.c_str());
-
-    int32_t on = 1;
-    std::printf("event 1 (start) -> %d\n", plugin->SendEvent(nullptr, 1, nullptr));
-    std::printf("event 100 (activate) -> %d\n", plugin->SendEvent(nullptr, 100, &on));
-    std::printf("event 101 (is activated?) -> %d\n", plugin->SendEvent(nullptr, 101, nullptr));
-    std::printf("event 120 (mouse, not a command plug-in) -> %d\n", plugin->SendEvent(nullptr, 120, nullptr));
-    std::printf("event 2 (exit) -> %d\n", plugin->SendEvent(nullptr, 2, nullptr));
-    std::printf("host functions called by the plug-in: %zu\n", host::TheJournal().Calls().size());
+    host::Session session(std::cout, interactive ? &std::cin : nullptr);
+    if (!session.Start(options)) return 1;
+    if (interactive) std::cout << "type help for the commands\n";
+    std::string line;
+    while (!session.finished()) {
+        if (interactive) std::cout << "pellucid> " << std::flush;
+        if (!std::getline(input, line)) break;
+        if (!interactive && !line.empty() && line[0] != '#') std::cout << "\n> " << line << "\n";
+        session.Execute(line);
+    }
+    session.Finish();
     return 0;
 }

@@ -1,17 +1,13 @@
 #include "host/settings.h"
 
+#include "host/file_io.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
-
-#if defined(_WIN32)
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace host {
 namespace {
@@ -39,31 +35,6 @@ struct SettingsState {
 SettingsState& State() {
     static SettingsState state;
     return state;
-}
-
-bool ReadWholeFile(const std::string& file, std::string* content, std::string* error) {
-    std::FILE* stream = std::fopen(file.c_str(), "rb");
-    if (stream == nullptr) {
-        *error = std::strerror(errno);
-        return false;
-    }
-    char buffer[65536];
-    size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, stream)) > 0) content->append(buffer, count);
-    bool failed = std::ferror(stream) != 0;
-    std::fclose(stream);
-    if (failed) *error = "read error";
-    return !failed;
-}
-
-// Flushes the file's data to the disk, so that the rename that follows cannot land
-// before the data it names.
-bool SyncToDisk(std::FILE* stream) {
-#if defined(_WIN32)
-    return _commit(_fileno(stream)) == 0;
-#else
-    return fsync(fileno(stream)) == 0;
-#endif
 }
 
 // "<file>.damaged", or the first "<file>.damaged-N" that does not exist yet, so that an
@@ -157,24 +128,8 @@ bool SaveSettings(std::string* error) {
     if (state.file.empty()) return fail("no settings file in use");
     if (!state.writable) return fail("the damaged settings file " + state.file + " is still in the way");
 
-    std::string content = WriteXml(*state.root);
-    std::string temporary = state.file + ".tmp";
-    std::FILE* stream = std::fopen(temporary.c_str(), "wb");
-    if (stream == nullptr) return fail("cannot create " + temporary + ": " + std::strerror(errno));
-    bool written = std::fwrite(content.data(), 1, content.size(), stream) == content.size() &&
-                   std::fflush(stream) == 0 && SyncToDisk(stream);
-    written = std::fclose(stream) == 0 && written;
-    std::error_code fs_error;
-    if (!written) {
-        std::filesystem::remove(temporary, fs_error);
-        return fail("cannot write " + temporary);
-    }
-    std::filesystem::rename(temporary, state.file, fs_error);
-    if (fs_error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return fail("cannot replace " + state.file + ": " + fs_error.message());
-    }
+    std::string why;
+    if (!WriteFileAtomically(state.file, WriteXml(*state.root), &why)) return fail(why);
     return true;
 }
 

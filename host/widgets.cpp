@@ -714,6 +714,16 @@ EventOutcome WidgetModel::CloseWindow(int32_t id, MQDocument document) {
     return Deliver(id, "hide", options, document);
 }
 
+std::string WidgetModel::MoveWindow(int32_t id, int32_t x, int32_t y) {
+    Widget* widget = FindMutable(id);
+    if (widget == nullptr) return "there is no widget " + std::to_string(id);
+    if (widget->type != "window") return "widget " + std::to_string(id) + " is " + Article(widget->type) + ", not a window";
+    if (widget->main) return "the main window is the host's own";
+    widget->pos_x = x;
+    widget->pos_y = y;
+    return {};
+}
+
 EventOutcome WidgetModel::SendEvent(int32_t id, const std::string& type, OptionList& options, MQDocument document) {
     return Deliver(id, type, options, document);
 }

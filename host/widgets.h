@@ -152,6 +152,9 @@ public:
     // Closing a shown window (its close button, or the host closing it): the window is
     // hidden, then "hide" is sent.
     EventOutcome CloseWindow(int32_t id, MQDocument document);
+    // Dragging a window to (x, y): its "pos_x" and "pos_y" change; no event is raised.
+    // Returns why it could not be moved, or "" when it was.
+    std::string MoveWindow(int32_t id, int32_t x, int32_t y);
     // An event as the caller builds it, to every procedure registered for `type` on the
     // widget; nothing is added to `options` and nothing is checked.
     EventOutcome SendEvent(int32_t id, const std::string& type, OptionList& options, MQDocument document);

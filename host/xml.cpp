@@ -181,7 +181,14 @@ std::unique_ptr<XmlElement> ParseXml(std::string_view text, std::string* error) 
         document.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
     if (!parsed) {
         if (error != nullptr) {
-            *error = std::string(parsed.description()) + " at byte " + std::to_string(parsed.offset);
+            // Lines and columns count from 1, columns in bytes.
+            size_t line = 1, column = 1;
+            for (size_t i = 0; i < static_cast<size_t>(parsed.offset) && i < text.size(); ++i) {
+                column = text[i] == '\n' ? 1 : column + 1;
+                line += text[i] == '\n' ? 1 : 0;
+            }
+            *error = std::string(parsed.description()) + " at line " + std::to_string(line) + ", column " +
+                     std::to_string(column);
         }
         return nullptr;
     }

@@ -1,6 +1,7 @@
 #include "slots/pellucid.h"
 
 #include "platform/platform.h"
+#include "slots/pellucid_window.h"
 #include "slots/version.h"
 
 namespace {
@@ -11,7 +12,11 @@ MQBasePlugin* GetPluginClass() { return &g_plugin; }
 
 Pellucid::Pellucid() { platform::UseUserCharacterLocale(); }
 
-Pellucid::~Pellucid() = default;
+// The window goes first (it deletes its widgets in the host), then the slot list.
+Pellucid::~Pellucid() {
+    delete window;
+    window = nullptr;
+}
 
 void Pellucid::GetPlugInID(uint32_t* product, uint32_t* id) {
     *product = kProductID;
@@ -25,13 +30,3 @@ const char* Pellucid::GetPlugInName() {
 int32_t Pellucid::GetPlugInType() { return 6; }
 
 const char* Pellucid::EnumString() { return "Pellucid"; }
-
-// Until the slot window exists the plug-in starts with nothing to show: it can never be
-// active, and shutting down has nothing to save.
-BOOL32 Pellucid::Initialize() { return 1; }
-
-void Pellucid::Exit() {}
-
-BOOL32 Pellucid::Activate(MQDocument, BOOL32) { return 0; }
-
-BOOL32 Pellucid::IsActivated(MQDocument) { return 0; }

@@ -220,10 +220,10 @@ TEST(XmlFileForm, WritingAndParsingGivesTheSameTree) {
     EXPECT_EQ(mixed_copy->LastChild()->Text(), "");
 }
 
-TEST(XmlFileForm, MalformedTextIsRefusedWithTheOffset) {
+TEST(XmlFileForm, MalformedTextIsRefusedWithItsPlace) {
     std::string error;
-    EXPECT_FALSE(host::ParseXml("<settings><pluginsettings></settings>", &error));
-    EXPECT_NE(error.find("at byte"), std::string::npos) << error;
+    EXPECT_FALSE(host::ParseXml("<settings>\n  <pluginsettings>\n</settings>", &error));
+    EXPECT_NE(error.find("at line 3, column "), std::string::npos) << error;
     EXPECT_FALSE(host::ParseXml("", &error));
     EXPECT_FALSE(host::ParseXml("not xml at all", &error));
 }

@@ -1,0 +1,60 @@
+// Start-up, shut-down and activation of the plug-in, with the window's shown state and
+// place kept in the host's plug-in settings.
+#include "plugin/settings.h"
+#include "slots/pellucid.h"
+#include "slots/pellucid_window.h"
+
+namespace {
+constexpr const char* kActiveKey = "Pellucid_activate";
+constexpr const char* kPosXKey = "PosX";
+constexpr const char* kPosYKey = "PosY";
+}  // namespace
+
+std::unique_ptr<MQSetting> Pellucid::OpenSettingsSection() { return ::OpenSettingsSection(this); }
+
+// Reads the settings, builds the window as a child of the host's main window at the
+// saved place (both coordinates must be there and non-negative), and shows it when it
+// was shown at the last exit. Without settings from the host the plug-in starts hidden.
+BOOL32 Pellucid::Initialize() {
+    int32_t x = -1, y = -1;
+    active = false;
+    if (std::unique_ptr<MQSetting> settings = OpenSettingsSection()) {
+        active = settings->LoadBool(kActiveKey);
+        x = settings->LoadInt(kPosXKey, -1);
+        y = settings->LoadInt(kPosYKey, -1);
+    }
+    if (window == nullptr) {
+        MQWindow main = MQWindow::GetMainWindow();
+        window = new PellucidWindow(this, main);
+        if (x >= 0 && y >= 0) {
+            window->SetPosX(x);
+            window->SetPosY(y);
+        }
+    }
+    Activate(nullptr, active);
+    return 1;
+}
+
+// Saves the shown state and, when there is a window, its place; then destroys the
+// window, which deletes its widgets in the host.
+void Pellucid::Exit() {
+    if (std::unique_ptr<MQSetting> settings = OpenSettingsSection()) {
+        settings->SaveBool(kActiveKey, active);
+        if (window != nullptr) {
+            settings->SaveInt(kPosXKey, window->GetPosX());
+            settings->SaveInt(kPosYKey, window->GetPosY());
+        }
+    }
+    delete window;
+    window = nullptr;
+}
+
+BOOL32 Pellucid::Activate(MQDocument, BOOL32 flag) {
+    if (window == nullptr) return 0;
+    active = flag != 0;
+    window->SetVisible(active);
+    window->FitToContent();
+    return active ? 1 : 0;
+}
+
+BOOL32 Pellucid::IsActivated(MQDocument) { return window != nullptr && active ? 1 : 0; }

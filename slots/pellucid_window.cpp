@@ -1,0 +1,160 @@
+#include "slots/pellucid_window.h"
+
+#include <memory>
+
+#include "plugin/host_api.h"
+#include "slots/pellucid.h"
+
+namespace {
+
+using MouseHandler = int32_t (PellucidWindow::*)(MQWidgetBase*, MQDocument, WidgetMouseRecord*);
+using PlainHandler = int32_t (PellucidWindow::*)(MQWidgetBase*, MQDocument);
+
+std::shared_ptr<MQWidgetEventClosureBase> Closure(PellucidWindow* owner, MouseHandler method) {
+    return std::shared_ptr<MQWidgetEventClosureBase>(
+        new MQWidgetMouseEventClosure<PellucidWindow>(owner, method));
+}
+
+std::shared_ptr<MQWidgetEventClosureBase> Closure(PellucidWindow* owner, PlainHandler method) {
+    return std::shared_ptr<MQWidgetEventClosureBase>(new MQWidgetEventClosure<PellucidWindow>(owner, method));
+}
+
+// Holds the lock for one scope, and releases it however the scope ends.
+class LockHeld {
+public:
+    explicit LockHeld(platform::Lock& lock) : lock_(lock) { lock_.Enter(); }
+    ~LockHeld() { lock_.Leave(); }
+    LockHeld(const LockHeld&) = delete;
+    LockHeld& operator=(const LockHeld&) = delete;
+
+private:
+    platform::Lock& lock_;
+};
+
+}  // namespace
+
+PellucidWindow::PellucidWindow(Pellucid* owner, MQWindowBase& parent) : MQWindow(parent), plugin(owner) {
+    SetTitle(WIDE("Lucid"));
+    SetCloseButton(false);
+    SetCanResize(false);
+    container = CreateVerticalFrame(this);
+    BuildRows(container);
+    MQButton* add = CreateButton(this, WIDE("Add"));
+    add->AddEventHandler("execute", Closure(this, &PellucidWindow::OnAddClick));
+    AddEventHandler("hide", Closure(this, &PellucidWindow::OnHide));
+}
+
+PellucidWindow::~PellucidWindow() = default;
+
+void PellucidWindow::BuildRows(MQWidgetBase* parent) {
+    rowMatrix = CreateHorizontalFrame(parent);
+    rowMatrix->SetMatrixColumn(2);
+    rowMatrix->SetInSpace(0.0);
+    rowMatrix->SetOutSpace(0.0);
+    // The row count is read afresh for every row.
+    for (uint64_t row = 0; row < plugin->rowCount; ++row) {
+        MQButton* store = CreateButton(rowMatrix, platform::WideString());
+        store->SetText(WIDE("S"));
+        store->AddEventHandler("leftdown", Closure(this, &PellucidWindow::OnStoreClick));
+        buttons.push_back(store);
+        store->SetOutSpace(0.0);
+        store->SetInSpace(0.0);
+        if (row < plugin->slots.size() && !plugin->slots[row].empty()) store->SetDown(true);
+
+        MQButton* recall = CreateButton(rowMatrix, platform::WideString());
+        recall->SetText(WIDE("R"));
+        recall->AddEventHandler("leftdown", Closure(this, &PellucidWindow::OnRecallClick));
+        recall->SetOutSpace(0.0);
+        recall->SetInSpace(0.0);
+        buttons.push_back(recall);
+    }
+}
+
+// The row buttons stay among the window's created widgets until the window goes; only
+// the frame is deleted here, taken out of them first so that it is deleted exactly once.
+void PellucidWindow::ClearRows() {
+    if (rowMatrix != nullptr) {
+        container->RemoveChild(rowMatrix);
+        DeleteWidget(rowMatrix);
+        rowMatrix = nullptr;
+    }
+    buttons.clear();
+}
+
+void PellucidWindow::ReleaseAllButtons() {
+    for (MQButton* button : buttons) button->SetDown(false);
+}
+
+void PellucidWindow::FitToContent() {
+    std::array<int32_t, 4> size = GetJustSize();
+    SetWidth(size[0]);
+    SetHeight(size[1]);
+}
+
+void PellucidWindow::RebuildRows() {
+    LockHeld held(lock);
+    ClearRows();
+    BuildRows(container);
+    FitToContent();
+}
+
+int64_t PellucidWindow::FindButton(const MQWidgetBase* sender) const {
+    if (sender == nullptr) return -1;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        if (static_cast<const MQWidgetBase*>(buttons[i]) == sender) return static_cast<int64_t>(i);
+    }
+    return -1;
+}
+
+bool PellucidWindow::Confirm(const platform::WideString& question) {
+    return ShowMessageBox(question, WIDE("Lucid")) == 1;
+}
+
+// Ctrl is tested first, so Ctrl with Shift appends. A pressed button (a slot that holds
+// something) asks before its contents change; the button's look is set before the slot
+// operation runs.
+int32_t PellucidWindow::OnStoreClick(MQWidgetBase* sender, MQDocument document, WidgetMouseRecord* mouse) {
+    int64_t position = FindButton(sender);
+    if (position < 0 || mouse == nullptr) return 0;
+    MQButton* button = buttons[static_cast<size_t>(position)];
+    auto row = static_cast<int32_t>(position / 2);
+    if (mouse->Ctrl) {
+        if (button->GetDown() && !Confirm(WIDE("Append?"))) return 0;
+        button->SetDown(true);
+        return plugin->StoreSlot(document, row, true);
+    }
+    if (mouse->Shift) {
+        if (button->GetDown() && !Confirm(WIDE("Clear?"))) return 0;
+        button->SetDown(false);
+        return plugin->ClearSlot(row);
+    }
+    if (button->GetDown() && !Confirm(WIDE("Overwrite?"))) return 0;
+    button->SetDown(true);
+    return plugin->StoreSlot(document, row, false);
+}
+
+int32_t PellucidWindow::OnRecallClick(MQWidgetBase* sender, MQDocument document, WidgetMouseRecord*) {
+    int64_t position = FindButton(sender);
+    if (position < 0) return 0;
+    return plugin->RecallSlot(document, static_cast<int32_t>(position / 2));
+}
+
+int32_t PellucidWindow::OnAddClick(MQWidgetBase*, MQDocument) {
+    plugin->rowCount += 1;
+    RebuildRows();
+    return 0;
+}
+
+// A hide while active comes from the user or the host closing the window: the plug-in
+// is no longer active, and tells the host so. A hide through Activate finds the flag
+// already clear.
+int32_t PellucidWindow::OnHide(MQWidgetBase*, MQDocument) {
+    if (!plugin->active) return 0;
+    plugin->active = false;
+    uint32_t product = 0, id = 0;
+    plugin->GetPlugInID(&product, &id);
+    int32_t flag = 0;
+    MQSendMessageInfo message{product, id, 0, &flag};
+    g_host.MQ_SendMessage(MQ_MESSAGE_ACTIVATE, &message);
+    return 0;
+}
