@@ -6,10 +6,19 @@ test: setup-all build-linux build-asan build-windows
 	ctest --preset asan
 	ctest --preset windows
 
+# The tour runs twice in build/demo: the second session opens the scene the first one
+# saved, with the settings it wrote.
 demo: setup-native
 	cmake --preset linux >/dev/null
 	cmake --build --preset linux --target pellucid pellucid-host
-	build/linux/bin/pellucid-host
+	rm -rf build/demo && mkdir -p build/demo && cp examples/workshop.scene build/demo/
+	cd build/demo && ../linux/bin/pellucid-host --settings settings.xml --script ../../examples/tour-1.txt workshop.scene
+	@echo
+	@echo "---- second session ----"
+	cd build/demo && ../linux/bin/pellucid-host --settings settings.xml --script ../../examples/tour-2.txt tour.scene
+	@echo
+	@echo "---- the saved scene, build/demo/tour.scene ----"
+	@cat build/demo/tour.scene
 
 bench: setup-all
 	cmake --preset bench >/dev/null
