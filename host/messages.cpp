@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "host/journal.h"
 #include "host/settings.h"
@@ -35,14 +36,21 @@ void HandOutSettings(MQOption* options) {
 
 // `message` points to the 24-byte message record: the sender's product and plug-in IDs,
 // a 32-bit zero and the data pointer, whose form the code fixes. The journal shows the
-// code and the sender's IDs. The result is always 0 and means nothing.
+// code and the sender's IDs, and for message 100 the flag the data points to ("null"
+// when there is none), which is what the message says. The result is always 0 and means
+// nothing.
 extern "C" MQ_EXPORT int32_t MQ_SendMessage(int32_t code, void* message) {
     auto* info = static_cast<MQSendMessageInfo*>(message);
     if (info == nullptr) {
         host::TheJournal().Record("MQ_SendMessage", {std::to_string(code), "null"});
         return 0;
     }
-    host::TheJournal().Record("MQ_SendMessage", {std::to_string(code), Hex32(info->product), Hex32(info->id)});
+    std::vector<std::string> args{std::to_string(code), Hex32(info->product), Hex32(info->id)};
+    if (code == MQ_MESSAGE_ACTIVATE) {
+        const auto* flag = static_cast<const int32_t*>(info->data);
+        args.push_back(flag != nullptr ? std::to_string(*flag) : "null");
+    }
+    host::TheJournal().Record("MQ_SendMessage", std::move(args));
     if (code == MQ_MESSAGE_PLUGIN_SETTINGS) HandOutSettings(static_cast<MQOption*>(info->data));
     return 0;
 }

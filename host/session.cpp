@@ -296,10 +296,16 @@ void Session::SetVisibility(const std::vector<std::string>& args, bool visible) 
         Say(std::string("usage: ") + (visible ? "show" : "hide") + " NAME...");
         return;
     }
-    Snapshot before = Take();
+    // Every name is looked up before anything changes: a mistyped name is the one line
+    // that says so, and leaves the scene as it was rather than half done.
+    std::vector<Object*> objects;
     for (const std::string& word : args) {
-        for (Object* object : Named(word)) object->SetVisible(visible);
+        std::vector<Object*> named = Named(word);
+        if (named.empty()) return;
+        objects.insert(objects.end(), named.begin(), named.end());
     }
+    Snapshot before = Take();
+    for (Object* object : objects) object->SetVisible(visible);
     Report(before);
 }
 

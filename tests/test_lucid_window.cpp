@@ -1,0 +1,309 @@
+// The "Lucid" window in use: clicks on its "S", "R" and "Add" buttons with every modifier
+// and every answer to its questions, and the widgets its rebuilds leave behind.
+#include <array>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "lucid_fixture.h"
+
+namespace {
+
+using host::Modifiers;
+using host::MouseButton;
+
+// The plug-in's element of a document whose slot 1 holds A and B shown and C hidden, and
+// whose slot 0 is empty.
+std::unique_ptr<host::XmlElement> SlotOneHoldsTTF() {
+    auto element = std::make_unique<host::XmlElement>("plugin");
+    host::XmlElement& store = element->AppendChild("Store");
+    store.AppendChild("list");
+    host::XmlElement& list = store.AppendChild("list");
+    for (auto [name, visible] : {std::pair{"A", "true"}, {"B", "true"}, {"C", "false"}}) {
+        host::XmlElement& entry = list.AppendChild("name");
+        entry.SetText(name);
+        entry.SetAttribute("visible", visible);
+    }
+    return element;
+}
+
+class LucidWindow : public LucidTest {
+protected:
+    // Objects A and C pass an appending store's test (value 262), B does not.
+    void AddObjectsABC() {
+        document->AddObject("A").SetAppendFilter(1);
+        document->AddObject("B").SetAppendFilter(0);
+        document->AddObject("C").SetAppendFilter(1);
+    }
+    // What the slot of `row` holds, seen only through its "R" button: one character per
+    // object place, 'T' when the recall shows the object, 'F' when it hides it, '-' when it
+    // leaves it alone. The recall runs twice, once over all shown and once over all hidden.
+    std::string SeenByRecall(size_t row) {
+        SetPicture(std::string(static_cast<size_t>(document->PlaceCount()), '1'));
+        ClickRecall(row);
+        std::string over_shown = document->VisibilityPicture();
+        SetPicture(std::string(static_cast<size_t>(document->PlaceCount()), '0'));
+        ClickRecall(row);
+        std::string over_hidden = document->VisibilityPicture();
+        std::string seen;
+        for (size_t i = 0; i < over_shown.size(); ++i) {
+            bool shows = over_shown[i] == '1' && over_hidden[i] == '1';
+            bool hides = over_shown[i] == '0' && over_hidden[i] == '0';
+            seen += shows ? 'T' : hides ? 'F' : '-';
+        }
+        return seen;
+    }
+    // How often Delete was sent for each id.
+    static std::map<int32_t, int> DeletesPerId() {
+        std::map<int32_t, int> deletes;
+        for (const host::HostCall& call : journal().Of("MQWidget_Value")) {
+            if (call.args.size() == 3 && call.args[1].rfind("Delete ", 0) == 0) ++deletes[std::stoi(call.args[0])];
+        }
+        return deletes;
+    }
+};
+
+// ---- "S": every modifier, on a pressed and a released button, with every answer -----------
+
+enum class Keys { None, Ctrl, Shift, CtrlShift };
+enum class Answer { Ok, Cancel, None };
+
+struct StoreCase {
+    Keys keys;
+    bool pressed;  // row 1's slot holds A, B shown and C hidden before the click
+    Answer answer;
+};
+
+std::string CaseName(const ::testing::TestParamInfo<StoreCase>& info) {
+    const char* keys[] = {"Plain", "Ctrl", "Shift", "CtrlShift"};
+    const char* answers[] = {"Ok", "Cancel", "Unanswered"};
+    const StoreCase& c = info.param;
+    return std::string(keys[static_cast<int>(c.keys)]) + (c.pressed ? "OnPressed" : "OnReleased") +
+           answers[static_cast<int>(c.answer)];
+}
+
+class StoreClick : public LucidWindow, public ::testing::WithParamInterface<StoreCase> {};
+
+// The document shows only C when the user clicks. The expectations are worked out from the
+// rules of the window: Ctrl (with or without Shift) appends after "Append?", Shift alone
+// clears after "Clear?", no key overwrites after "Overwrite?"; a released button asks
+// nothing; only OK lets a question go ahead.
+TEST_P(StoreClick, AsksOnlyWhenPressedAndActsOnlyOnOk) {
+    const StoreCase& c = GetParam();
+    AddObjectsABC();
+    StartShown();
+    std::unique_ptr<host::XmlElement> stored = SlotOneHoldsTTF();
+    if (c.pressed) {
+        ASSERT_EQ(Load(stored.get()), 1);
+    }
+    ASSERT_EQ(StoreStates(), c.pressed ? ".*..." : ".....");
+    SetPicture("001");
+    if (c.answer == Answer::Ok) widgets().QueueAnswer(1);
+    if (c.answer == Answer::Cancel) widgets().QueueAnswer(2);
+
+    Modifiers modifiers;
+    modifiers.ctrl = c.keys == Keys::Ctrl || c.keys == Keys::CtrlShift;
+    modifiers.shift = c.keys == Keys::Shift || c.keys == Keys::CtrlShift;
+    host::EventOutcome outcome = ClickStore(1, modifiers);
+    ASSERT_EQ(outcome.refused, "");
+    EXPECT_EQ(outcome.deliveries, 1);
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(document->VisibilityPicture(), "001") << "a store never changes the document";
+
+    enum { Append, Clear, Overwrite } path = modifiers.ctrl ? Append : modifiers.shift ? Clear : Overwrite;
+    bool goes_ahead = !c.pressed || c.answer == Answer::Ok;
+    const std::vector<host::MessageBoxRequest>& boxes = widgets().MessageBoxes();
+    if (c.pressed) {
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].message, path == Append ? "Append?" : path == Clear ? "Clear?" : "Overwrite?");
+        EXPECT_EQ(boxes[0].title, "Lucid");
+        EXPECT_EQ(boxes[0].messagetype, "okcancel");
+        EXPECT_EQ(boxes[0].parent, Window());
+    } else {
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(widgets().QueuedAnswers(), c.answer == Answer::None ? 0u : 1u) << "an answer was taken unasked";
+    }
+
+    bool down_after = goes_ahead ? path != Clear : c.pressed;
+    EXPECT_EQ(StoreStates(), std::string(".") + (down_after ? '*' : '.') + "...");
+
+    std::string slot;  // what row 1 recalls, per object A, B, C
+    if (!goes_ahead) slot = c.pressed ? "TTF" : "---";
+    else if (path == Clear) slot = "---";
+    else if (path == Overwrite) slot = "FFT";
+    else slot = c.pressed ? "FTT" : "F-T";  // B fails the append test; its old entry stays
+    EXPECT_EQ(SeenByRecall(1), slot);
+    EXPECT_EQ(SeenByRecall(0), "---") << "another row was touched";
+}
+
+std::vector<StoreCase> AllStoreCases() {
+    std::vector<StoreCase> cases;
+    for (Keys keys : {Keys::None, Keys::Ctrl, Keys::Shift, Keys::CtrlShift}) {
+        for (bool pressed : {true, false}) {
+            for (Answer answer : {Answer::Ok, Answer::Cancel, Answer::None}) cases.push_back({keys, pressed, answer});
+        }
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryGesture, StoreClick, ::testing::ValuesIn(AllStoreCases()), CaseName);
+
+// ---- "R" and the buttons that are not left ------------------------------------------------
+
+TEST_F(LucidWindow, RecallOfAnEmptyOrMissingSlotAnswersZeroAndTouchesNothing) {
+    AddObjectsABC();
+    SetPicture("010");
+    StartShown();
+    journal().Clear();
+
+    host::EventOutcome beyond = ClickRecall(3);  // no slot list at all yet
+    EXPECT_EQ(beyond.deliveries, 1);
+    EXPECT_EQ(beyond.result, 0);
+
+    ASSERT_EQ(ClickStore(0).result, 0);  // the list now holds five slots, only slot 0 filled
+    EXPECT_EQ(ClickRecall(2).result, 0);
+    ASSERT_EQ(PressAdd().refused, "");
+    host::EventOutcome added_row = ClickRecall(5);  // a sixth row, beyond the list's end
+    EXPECT_EQ(added_row.deliveries, 1);
+    EXPECT_EQ(added_row.result, 0);
+
+    EXPECT_EQ(document->VisibilityPicture(), "010");
+    EXPECT_EQ(journal().Count("MQObj_SetVisible"), 0u);
+    EXPECT_EQ(journal().Count("MQDoc_GetObjectCount"), 1u) << "only the store went through the document";
+    EXPECT_EQ(ClickRecall(0).result, 1);
+}
+
+TEST_F(LucidWindow, RecallShowsAndHidesTheRecordedObjectsAndLeavesTheOthers) {
+    AddObjectsABC();
+    SetPicture("100");
+    StartShown();
+    ASSERT_EQ(ClickStore(0).result, 0);
+    document->AddObject("D", false);  // added after the store, under a name the slot lacks
+    SetPicture("0111");
+    journal().Clear();
+    host::EventOutcome outcome = ClickRecall(0);
+    EXPECT_EQ(outcome.result, 1);
+    EXPECT_EQ(document->VisibilityPicture(), "1001");
+    EXPECT_EQ(StoreStates(), "*....") << "a recall changes no button";
+    EXPECT_TRUE(widgets().MessageBoxes().empty());
+}
+
+TEST_F(LucidWindow, RightAndMiddleClicksReachNoHandler) {
+    AddObjectsABC();
+    StartShown();
+    ASSERT_EQ(ClickStore(0).result, 0);
+    SetPicture("000");
+    journal().Clear();
+    Modifiers both;
+    both.ctrl = both.shift = true;
+    for (MouseButton button : {MouseButton::Right, MouseButton::Middle}) {
+        for (int32_t target : {StoreButton(0), StoreButton(1), RecallButton(0)}) {
+            for (Modifiers keys : {Modifiers{}, both}) {
+                host::EventOutcome outcome = widgets().MouseDown(target, button, keys, doc());
+                EXPECT_EQ(outcome.refused, "");
+                EXPECT_EQ(outcome.deliveries, 0);
+            }
+        }
+    }
+    EXPECT_TRUE(widgets().MessageBoxes().empty());
+    EXPECT_EQ(StoreStates(), "*....");
+    EXPECT_EQ(document->VisibilityPicture(), "000");
+    EXPECT_EQ(journal().Count("MQObj_SetVisible") + journal().Count("MQDoc_GetObjectCount"), 0u);
+}
+
+// ---- "Add" and the rebuilt rows -----------------------------------------------------------
+
+TEST_F(LucidWindow, WindowShowsFiveRowsAndAddTitledLucidAndFitsThem) {
+    StartShown();
+    const host::Widget* window = widgets().Find(Window());
+    EXPECT_EQ(window->owner, widgets().MainWindow());
+    EXPECT_FALSE(window->closebutton);
+    EXPECT_FALSE(window->canresize);
+    EXPECT_EQ(Picture(),
+              "+- Lucid -+\n"
+              "| [S] [R] |\n"
+              "| [S] [R] |\n"
+              "| [S] [R] |\n"
+              "| [S] [R] |\n"
+              "| [S] [R] |\n"
+              "| [Add]   |\n"
+              "+---------+\n");
+    std::array<int32_t, 4> fit = widgets().JustSize(Window());
+    EXPECT_EQ(window->width, fit[0]);
+    EXPECT_EQ(window->height, fit[1]);
+}
+
+TEST_F(LucidWindow, AddGivesASixthReleasedRowAndKeepsTheOthersAsTheirSlots) {
+    document->AddObject("A");
+    StartShown();
+    ASSERT_EQ(ClickStore(0).result, 0);
+    ASSERT_EQ(ClickStore(2).result, 0);
+    int32_t height_before = widgets().Find(Window())->height;
+
+    host::EventOutcome outcome = PressAdd();
+    EXPECT_EQ(outcome.deliveries, 1);
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(StoreStates(), "*.*...");
+    EXPECT_EQ(RecallButtons().size(), 6u);
+    EXPECT_EQ(Picture(),
+              "+- Lucid --+\n"
+              "| [S*] [R] |\n"
+              "| [S]  [R] |\n"
+              "| [S*] [R] |\n"
+              "| [S]  [R] |\n"
+              "| [S]  [R] |\n"
+              "| [S]  [R] |\n"
+              "| [Add]    |\n"
+              "+----------+\n");
+    const host::Widget* window = widgets().Find(Window());
+    EXPECT_GT(window->height, height_before);
+    EXPECT_EQ(window->height, widgets().JustSize(Window())[1]) << "the window was not refitted to its rows";
+
+    // The new row works like any other.
+    EXPECT_EQ(ClickStore(5).result, 0);
+    EXPECT_EQ(StoreStates(), "*.*..*");
+    EXPECT_TRUE(widgets().MessageBoxes().empty());
+}
+
+// Each rebuild (after Add, after a document load) discards the row frame and its buttons at
+// once; the window's end then sends Delete for every widget it made. The host takes one
+// late Delete of a widget that went with its frame; a second would be a broken rule.
+TEST_F(LucidWindow, EveryRowFrameIsDeletedOnceHoweverOftenTheRowsAreRebuilt) {
+    document->AddObject("A");
+    StartShown();
+    std::vector<int32_t> frames;
+    std::set<int32_t> made;
+    auto note_rows = [&] {
+        frames.push_back(widgets().Find(StoreButton(0))->parent);
+        for (int32_t id : widgets().Ids()) made.insert(id);
+    };
+    note_rows();
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(PressAdd().result, 0);
+        note_rows();
+    }
+    ASSERT_EQ(ClickStore(7).result, 0);
+    host::XmlElement element("plugin");
+    ASSERT_EQ(Save(&element), 1);
+    ASSERT_EQ(Load(&element), 1);
+    note_rows();
+    ASSERT_EQ(Load(nullptr), 1);
+    note_rows();
+
+    ASSERT_EQ(std::set<int32_t>(frames.begin(), frames.end()).size(), frames.size()) << "a frame was reused";
+    for (size_t i = 0; i + 1 < frames.size(); ++i) {
+        EXPECT_FALSE(widgets().Exists(frames[i])) << "frame " << frames[i] << " outlived its rebuild";
+    }
+    EXPECT_EQ(StoreButtons().size(), 5u);
+
+    ASSERT_EQ(Exit(), 1);
+    std::map<int32_t, int> deletes = DeletesPerId();
+    for (int32_t frame : frames) EXPECT_EQ(deletes[frame], 1) << "frame " << frame;
+    for (const auto& [id, count] : deletes) EXPECT_EQ(count, 1) << "widget " << id;
+    made.erase(widgets().MainWindow());
+    EXPECT_EQ(deletes.size(), made.size()) << "a widget the plug-in made got no Delete";
+    EXPECT_EQ(widgets().Ids(), std::vector<int32_t>{widgets().MainWindow()});
+}
+
+}  // namespace
