@@ -332,7 +332,7 @@ void Register(const char* name, void (*function)(benchmark::State&)) {
         ->Range(1000, 1000000)
         ->Unit(benchmark::kMicrosecond)
         ->MinTime(0.2)
-        ->Repetitions(3)
+        ->Repetitions(5)
         ->ComputeStatistics("min", [](const std::vector<double>& times) {
             return *std::min_element(times.begin(), times.end());
         })
