@@ -100,6 +100,7 @@ public:
     // '.' an empty place. Lets a test compare a whole document at a glance.
     std::string VisibilityPicture() const;
 
+    // Room for `places` places, for programs that build large documents.
     void Reserve(size_t places) { places_.reserve(places); }
 
 private:

@@ -19,11 +19,11 @@ std::string CMQObject::GetName() const {
     return std::string(GetName(buffer));
 }
 
-// The buffer starts zeroed, so a host that writes nothing gives the empty name, and the
+// The first byte is preset, so that a host that writes nothing gives the empty name. The
 // name is taken only from the bytes the host was allowed to write: a host that leaves out
 // the terminating zero cannot make us read past them.
 std::string_view CMQObject::GetName(NameBuffer& buffer) const {
-    std::memset(buffer.bytes, 0, sizeof buffer.bytes);
+    buffer.bytes[0] = '\0';
     g_host.MQObj_GetName(object, buffer.bytes, kNameSize);
     const void* end = std::memchr(buffer.bytes, '\0', kNameSize);
     size_t length = end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - buffer.bytes)

@@ -19,8 +19,10 @@ public:
     static constexpr int32_t kNameSize = 250;
 
     // Room for a name read without allocating; larger than kNameSize, as the host expects.
+    // Starts zeroed, so that whatever the host writes into it, every byte read is defined;
+    // one buffer serves all the objects of a visit.
     struct NameBuffer {
-        char bytes[256];
+        char bytes[256] = {};
     };
 
     // Asks the host for the object at `index` of `document`. No check is made: `object`

@@ -5,14 +5,17 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 // Hashes an object name's bytes, eight at a time. Names in a slot are mostly 8 to 40 bytes
-// long and are looked up once per object of the document, so the hash is on the hot path
-// of every store and recall. The value only ever lives in this process; it may differ
-// between builds and platforms.
+// long and are hashed once per object of the document on a store, so the hash is on the
+// hot path. The value only ever lives in this process; it may differ between platforms.
 //
 // Transparent, so a slot is searched with the bytes the host wrote into a name buffer
 // without making a string. Deliberately not noexcept: a hash that may throw makes the
@@ -24,14 +27,23 @@ struct SlotNameHash {
     size_t operator()(std::string_view name) const {
         constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
         const char* bytes = name.data();
-        size_t left = name.size();
-        uint64_t hash = name.size() * kMultiplier;
-        while (left >= 8) {
-            hash = (hash ^ Mix(Load(bytes, 8))) * kMultiplier;
-            bytes += 8;
-            left -= 8;
+        const size_t size = name.size();
+        uint64_t hash = (size + 1) * kMultiplier;
+        // Fixed-size loads only: the last word overlaps its predecessor, and short names
+        // are covered by two overlapping halves or by three single bytes.
+        if (size >= 8) {
+            const char* last = bytes + size - 8;
+            for (; bytes < last; bytes += 8) hash = (hash ^ Mix(Load<uint64_t>(bytes))) * kMultiplier;
+            hash = (hash ^ Mix(Load<uint64_t>(last))) * kMultiplier;
+        } else if (size >= 4) {
+            uint64_t word = Load<uint32_t>(bytes) | uint64_t{Load<uint32_t>(bytes + size - 4)} << 32;
+            hash = (hash ^ Mix(word)) * kMultiplier;
+        } else if (size > 0) {
+            uint64_t word = uint64_t{static_cast<unsigned char>(bytes[0])} |
+                            uint64_t{static_cast<unsigned char>(bytes[size / 2])} << 8 |
+                            uint64_t{static_cast<unsigned char>(bytes[size - 1])} << 16;
+            hash = (hash ^ Mix(word)) * kMultiplier;
         }
-        if (left > 0) hash = (hash ^ Mix(Load(bytes, left))) * kMultiplier;
         hash ^= hash >> 32;
         hash *= 0xD6E8FEB86659FD93u;
         hash ^= hash >> 32;
@@ -39,9 +51,10 @@ struct SlotNameHash {
     }
 
 private:
-    static uint64_t Load(const char* bytes, size_t count) {
-        uint64_t word = 0;
-        std::memcpy(&word, bytes, count);
+    template <typename Word>
+    static Word Load(const char* bytes) {
+        Word word;
+        std::memcpy(&word, bytes, sizeof word);
         return word;
     }
     static uint64_t Mix(uint64_t word) {
@@ -50,7 +63,127 @@ private:
     }
 };
 
+// Memory for the entries of one slot. A store makes up to a million entries at once and an
+// overwrite frees them all again; taking them in order from large chunks costs less than a
+// heap allocation each, and lays a store's entries out in the order they were made, so a
+// later walk in the same order reads memory forwards. Only blocks of one size are served:
+// the size of the first block asked for, the map's entry. A freed block is reused first;
+// when the last one is freed, handing out starts again at the front of the first chunk.
+// The chunks are kept until the pool goes, with the last slot that shares it.
+class SlotEntryPool {
+public:
+    // A block of `size` bytes aligned to `alignment`, or null when the pool serves another
+    // size or cannot serve this one.
+    void* Take(size_t size, size_t alignment) {
+        if (stride_ == 0 && !Adopt(size, alignment)) return nullptr;
+        if (!Serves(size)) return nullptr;
+        void* block = free_;
+        if (block != nullptr) {
+            free_ = *static_cast<void**>(block);
+        } else {
+            if (chunks_.empty() || offset_ + stride_ > kChunkBytes) NextChunk();
+            block = chunks_[chunk_]->bytes + offset_;
+            offset_ += stride_;
+        }
+        ++live_;
+        return block;
+    }
+
+    // Takes back a block that Take handed out.
+    void Give(void* block) {
+        if (--live_ == 0) {
+            free_ = nullptr;
+            chunk_ = 0;
+            offset_ = 0;
+            return;
+        }
+        *static_cast<void**>(block) = free_;
+        free_ = block;
+    }
+
+    // Whether blocks of `size` bytes come from this pool.
+    bool Serves(size_t size) const { return stride_ != 0 && size == size_; }
+
+private:
+    static constexpr size_t kChunkBytes = 256 * 1024;
+    struct Chunk {
+        alignas(std::max_align_t) std::byte bytes[kChunkBytes];
+    };
+
+    bool Adopt(size_t size, size_t alignment) {
+        constexpr size_t kAlign = alignof(std::max_align_t);
+        if (size < sizeof(void*) || size > kChunkBytes || alignment > kAlign) return false;
+        size_ = size;
+        stride_ = (size + kAlign - 1) / kAlign * kAlign;
+        return true;
+    }
+    void NextChunk() {
+        size_t next = chunks_.empty() ? 0 : chunk_ + 1;
+        if (next == chunks_.size()) chunks_.push_back(std::unique_ptr<Chunk>(new Chunk));
+        chunk_ = next;
+        offset_ = 0;
+    }
+
+    std::vector<std::unique_ptr<Chunk>> chunks_;
+    size_t chunk_ = 0;   // the chunk that blocks are taken from
+    size_t offset_ = 0;  // its first unused byte
+    size_t size_ = 0;
+    size_t stride_ = 0;  // 0 until the first block fixes the size
+    size_t live_ = 0;
+    void* free_ = nullptr;  // blocks given back, each holding the next one's address
+};
+
+// Puts a slot's entries into its own SlotEntryPool; everything else (the bucket table)
+// comes from the heap. Copies share the pool: the map and the allocators it makes from
+// its own all use it. A copied slot gets a pool of its own.
+template <typename T>
+class SlotAllocator {
+public:
+    using value_type = T;
+    using propagate_on_container_copy_assignment = std::true_type;
+    using propagate_on_container_move_assignment = std::true_type;
+    using propagate_on_container_swap = std::true_type;
+
+    SlotAllocator() : pool_(std::make_shared<SlotEntryPool>()) {}
+    // Declared so that a move copies: a moved-from slot keeps a pool and stays usable.
+    SlotAllocator(const SlotAllocator&) noexcept = default;
+    SlotAllocator& operator=(const SlotAllocator&) noexcept = default;
+    template <typename U>
+    SlotAllocator(const SlotAllocator<U>& other) noexcept : pool_(other.pool_) {}
+
+    T* allocate(size_t n) {
+        if (n == 1) {
+            if (void* block = pool_->Take(sizeof(T), alignof(T))) return static_cast<T*>(block);
+        }
+        return std::allocator<T>().allocate(n);
+    }
+    void deallocate(T* p, size_t n) {
+        if (n == 1 && pool_->Serves(sizeof(T))) {
+            pool_->Give(p);
+        } else {
+            std::allocator<T>().deallocate(p, n);
+        }
+    }
+
+    SlotAllocator select_on_container_copy_construction() const { return SlotAllocator(); }
+
+    template <typename U>
+    bool operator==(const SlotAllocator<U>& other) const noexcept {
+        return pool_ == other.pool_;
+    }
+
+private:
+    template <typename U>
+    friend class SlotAllocator;
+    std::shared_ptr<SlotEntryPool> pool_;
+};
+
 // One slot: object name to visible flag. The name is the host's narrow bytes, compared
 // byte for byte; the empty name is a name like any other. Objects that share a name share
 // an entry. The order of entries means nothing.
-using Slot = std::unordered_map<std::string, bool, SlotNameHash, std::equal_to<>>;
+using Slot = std::unordered_map<std::string, bool, SlotNameHash, std::equal_to<>,
+                                SlotAllocator<std::pair<const std::string, bool>>>;
+
+// The load factor that slots are kept at, below the standard library's 1: most names then
+// have a bucket of their own, and a lookup reaches its entry without passing others.
+constexpr float kSlotMaxLoadFactor = 0.25f;

@@ -2,7 +2,11 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "plugin/host_api.h"
 #include "slots/cmq_object.h"
@@ -27,16 +31,91 @@ void VisitObjects(MQDocument document, int32_t count, Take&& take) {
     }
 }
 
-// Sets the entry of `name` to `visible`, adding it when the slot has none. Names seen
-// again overwrite, so the last object of a shared name decides its flag.
-void Record(Slot& slot, std::string_view name, bool visible) {
-    auto found = slot.find(name);
-    if (found != slot.end()) {
-        found->second = visible;
-    } else {
-        slot.emplace(name, visible);
+// Looks names up in a slot, guessing first that the entry after the last one found is the
+// one asked for next. A slot stored from a document mostly lists its entries in the order
+// of the document's objects (see Picture), so a visit of the same document finds most
+// names by one comparison with an entry that lies next in memory, instead of a hash lookup
+// at a random place of a table of millions of buckets. A wrong guess costs that one
+// comparison; the answer is always the map's own, since names are compared in full.
+template <typename Map>
+class SlotCursor {
+public:
+    using Iterator = decltype(std::declval<Map&>().begin());
+
+    explicit SlotCursor(Map& slot) : slot_(slot), guess_(slot.begin()) {}
+
+    // The entry of `name`, or end().
+    Iterator Find(std::string_view name) {
+        Iterator found = guess_ != slot_.end() && guess_->first == name ? guess_ : slot_.find(name);
+        if (found != slot_.end()) guess_ = std::next(found);
+        return found;
     }
-}
+
+private:
+    Map& slot_;
+    Iterator guess_;
+};
+
+// The names and flags of an overwriting store, in document order, kept until the visit is
+// over and then put into the emptied slot last to first. The standard library we build
+// with puts an entry that has a bucket to itself at the front of the map's list of
+// entries, so inserting backwards leaves most entries listed in document order, which
+// SlotCursor counts on (with another library the cursor merely guesses wrong more often).
+// A name seen again keeps the entry made first, which belongs to the last of the objects
+// sharing the name in document order, as a store requires. Costs a copy of the names,
+// freed when the store returns.
+class Picture {
+public:
+    explicit Picture(size_t objects) { entries_.reserve(objects); }
+
+    void Add(std::string_view name, bool visible) {
+        bytes_.append(name);
+        entries_.push_back(Entry{bytes_.size(), visible});
+    }
+
+    // When the slot holds exactly the picture's names, as after a store from the same
+    // document, sets their flags and returns true; the slot's entries and their order stay.
+    // Otherwise returns false, perhaps having changed flags, for the caller to rebuild the
+    // slot. The flags serve as marks of the entries met, to tell whether every entry's name
+    // is among the picture's.
+    bool RefreshFlagsOf(Slot& slot) const {
+        if (entries_.size() < slot.size()) return false;  // some entry cannot be met
+        std::vector<Slot::iterator> met;
+        met.reserve(entries_.size());
+        SlotCursor<Slot> cursor(slot);
+        for (size_t i = 0; i < entries_.size(); ++i) {
+            auto found = cursor.Find(Name(i));
+            if (found == slot.end()) return false;
+            met.push_back(found);
+        }
+        for (auto& entry : slot) entry.second = false;
+        for (Slot::iterator entry : met) entry->second = true;
+        for (const auto& entry : slot) {
+            if (!entry.second) return false;
+        }
+        for (size_t i = 0; i < entries_.size(); ++i) met[i]->second = entries_[i].visible;
+        return true;
+    }
+
+    // Fills an empty slot.
+    void PutInto(Slot& slot) const {
+        slot.reserve(entries_.size());
+        for (size_t i = entries_.size(); i-- > 0;) slot.emplace(Name(i), entries_[i].visible);
+    }
+
+private:
+    std::string_view Name(size_t i) const {
+        size_t begin = i == 0 ? 0 : entries_[i - 1].end;
+        return std::string_view(bytes_).substr(begin, entries_[i].end - begin);
+    }
+
+    struct Entry {
+        size_t end;  // of the name in bytes_
+        bool visible;
+    };
+    std::string bytes_;
+    std::vector<Entry> entries_;
+};
 
 }  // namespace
 
@@ -46,19 +125,41 @@ int32_t Pellucid::StoreSlot(MQDocument document, int32_t index, bool append) {
     if (index < 0 || static_cast<uint64_t>(index) >= rowCount) return 0;
     if (static_cast<size_t>(index) >= slots.size()) slots.resize(static_cast<size_t>(rowCount));
     Slot& slot = slots[static_cast<size_t>(index)];
+    slot.max_load_factor(kSlotMaxLoadFactor);
+
+    int32_t count = CountPlaces(document);
+    // Room for the places reported, up to a bound: the count is the host's word, and
+    // places may be empty, so beyond the bound the containers grow as objects come.
+    size_t room = std::min(count > 0 ? static_cast<size_t>(count) : 0, size_t{1} << 22);
+    cmq::CMQObject::NameBuffer buffer;
+
+    if (!append) {
+        Picture picture(room);
+        VisitObjects(document, count, [&](const cmq::CMQObject& object) {
+            std::string_view name = object.GetName(buffer);
+            picture.Add(name, g_host.MQObj_GetVisible(object.object) != 0);
+        });
+        if (!picture.RefreshFlagsOf(slot)) {
+            slot.clear();
+            picture.PutInto(slot);
+        }
+        return 0;
+    }
 
     // Append keeps what the slot held and adds or updates the objects that pass the host's
     // test: the user was asked "Append?", so the earlier entries are theirs to keep.
-    if (!append) slot.clear();
-    int32_t count = CountPlaces(document);
-    if (count > 0) slot.reserve(std::max(slot.size(), static_cast<size_t>(count)));
-
-    cmq::CMQObject::NameBuffer buffer;
+    slot.reserve(std::max(slot.size(), room));
+    SlotCursor<Slot> cursor(slot);
     VisitObjects(document, count, [&](const cmq::CMQObject& object) {
-        if (append && g_host.MQObj_GetIntValue(object.object, MQOBJ_ID_APPEND_FILTER) == 0) return;
+        if (g_host.MQObj_GetIntValue(object.object, MQOBJ_ID_APPEND_FILTER) == 0) return;
         std::string_view name = object.GetName(buffer);
         bool visible = g_host.MQObj_GetVisible(object.object) != 0;
-        Record(slot, name, visible);
+        auto found = cursor.Find(name);
+        if (found != slot.end()) {
+            found->second = visible;
+        } else {
+            slot.emplace(name, visible);
+        }
     });
     return 0;
 }
@@ -69,8 +170,9 @@ int32_t Pellucid::RecallSlot(MQDocument document, int32_t index) {
     if (slot.empty()) return 0;
 
     cmq::CMQObject::NameBuffer buffer;
+    SlotCursor<const Slot> cursor(slot);
     VisitObjects(document, CountPlaces(document), [&](const cmq::CMQObject& object) {
-        auto found = slot.find(object.GetName(buffer));
+        auto found = cursor.Find(object.GetName(buffer));
         if (found == slot.end()) return;
         g_host.MQObj_SetVisible(object.object, found->second ? MQOBJ_VISIBLE : MQOBJ_HIDDEN);
     });

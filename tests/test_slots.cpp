@@ -3,6 +3,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <new>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -12,6 +16,21 @@
 #include "host/plugin_module.h"
 #include "plugin/host_api.h"
 #include "slots/pellucid.h"
+
+// Counts the program's allocations, for the test that a recall allocates nothing per
+// object. The stand-in host's journal allocates too, so that test switches it off.
+namespace {
+size_t g_allocations = 0;
+}
+
+// Kept out of line, so the compiler pairs new with delete rather than malloc with free.
+[[gnu::noinline]] void* operator new(size_t size) {
+    ++g_allocations;
+    if (void* block = std::malloc(size > 0 ? size : 1)) return block;
+    throw std::bad_alloc();
+}
+[[gnu::noinline]] void operator delete(void* block) noexcept { std::free(block); }
+[[gnu::noinline]] void operator delete(void* block, size_t) noexcept { std::free(block); }
 
 namespace {
 
@@ -46,13 +65,52 @@ protected:
 
 using Entries = std::vector<std::string>;
 
-TEST_F(Slots, FreshPluginHasFiveRowsAndNoSlots) {
-    EXPECT_EQ(plugin.rowCount, 5u);
-    EXPECT_TRUE(plugin.slots.empty());
+// A slot keeps its entries in a pool of its own; these hold the pool to the map's contract.
+TEST(SlotMemory, EntriesSurviveErasingReusingAndEmptying) {
+    Slot slot;
+    slot.max_load_factor(kSlotMaxLoadFactor);
+    for (int i = 0; i < 20000; ++i) slot.emplace("name " + std::to_string(i), i % 3 == 0);
+    for (int i = 0; i < 20000; i += 2) slot.erase("name " + std::to_string(i));
+    for (int i = 0; i < 10000; ++i) slot.emplace("other " + std::to_string(i), true);
+    ASSERT_EQ(slot.size(), 20000u);
+    for (int i = 1; i < 20000; i += 2) {
+        auto entry = slot.find("name " + std::to_string(i));
+        ASSERT_NE(entry, slot.end()) << i;
+        EXPECT_EQ(entry->second, i % 3 == 0) << i;
+    }
+    slot.clear();  // every block back: the pool starts over
+    for (int i = 0; i < 100; ++i) slot.emplace(std::to_string(i), false);
+    EXPECT_EQ(slot.size(), 100u);
+    EXPECT_EQ(slot.count("99"), 1u);
+
+    for (int i = 1; i < 100; ++i) slot.erase(std::to_string(i));  // one entry left in use
+    for (int i = 0; i < 100; ++i) slot.emplace("new " + std::to_string(i), true);
+    EXPECT_EQ(slot.size(), 101u);
+    EXPECT_FALSE(slot.at("0"));
+}
+
+TEST(SlotMemory, CopiedMovedAndMovedFromSlotsStayIndependentAndUsable) {
+    Slot original;
+    for (int i = 0; i < 1000; ++i) original.emplace(std::to_string(i), true);
+    Slot copy = original;
+    Slot moved = std::move(original);
+    original.emplace("again", false);  // a moved-from slot may be used again
+    copy.clear();
+    EXPECT_EQ(moved.size(), 1000u);
+    EXPECT_EQ(moved.count("999"), 1u);
+    EXPECT_EQ(original.size(), 1u);
+
+    std::vector<Slot> slots(2);
+    slots[1] = moved;
+    slots.resize(50);  // the slots move to new storage
+    EXPECT_EQ(slots[1].size(), 1000u);
+    slots[1].emplace("late", true);
+    EXPECT_TRUE(slots[1].at("late"));
 }
 
 TEST_F(Slots, StoreIntoRow3OfFreshPluginLengthensListToRowCount) {
     document.AddObject("Cube", true);
+    ASSERT_TRUE(plugin.slots.empty());
     EXPECT_EQ(plugin.StoreSlot(document.handle(), 3, false), 0);
     ASSERT_EQ(plugin.slots.size(), 5u);
     for (size_t i : {0u, 1u, 2u, 4u}) EXPECT_TRUE(plugin.slots[i].empty()) << "slot " << i;
@@ -144,6 +202,69 @@ TEST_F(Slots, OverwriteKeepsOnlyTheSecondPicture) {
     document.RemoveObject(1);
     plugin.StoreSlot(document.handle(), 0, false);
     EXPECT_TRUE(plugin.slots[0].empty());
+}
+
+// A store over the same names only refreshes flags; any change of names must still show.
+TEST_F(Slots, OverwriteFromTheSameDocumentFollowsEveryChange) {
+    host::Object& a = document.AddObject("A", true);
+    host::Object& b = document.AddObject("B", false);
+    plugin.StoreSlot(document.handle(), 0, false);
+
+    a.SetVisible(false);
+    b.SetVisible(true);
+    plugin.StoreSlot(document.handle(), 0, false);
+    EXPECT_EQ(EntriesOf(0), (Entries{"A=0", "B=1"}));
+
+    document.AddObject("A", true);  // a second A, later in the document, decides
+    plugin.StoreSlot(document.handle(), 0, false);
+    EXPECT_EQ(EntriesOf(0), (Entries{"A=1", "B=1"}));
+
+    b.SetName("A");  // same number of objects, one name fewer
+    plugin.StoreSlot(document.handle(), 0, false);
+    EXPECT_EQ(EntriesOf(0), (Entries{"A=1"}));
+
+    b.SetName("C");
+    plugin.StoreSlot(document.handle(), 0, false);
+    EXPECT_EQ(EntriesOf(0), (Entries{"A=1", "C=1"}));
+}
+
+// Recall guesses each entry from the one before; the answer must not depend on the guess.
+TEST_F(Slots, RecallIsRightInAnyOrderOfTheDocument) {
+    const uint32_t seed = 7;
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::map<std::string, bool> recorded;  // the last flag of each name, in document order
+    for (int i = 0; i < 400; ++i) {
+        std::string name = "part" + std::to_string(random() % 300);
+        bool visible = random() % 2 == 0;
+        document.AddObject(name, visible);
+        recorded[name] = visible;
+    }
+    plugin.StoreSlot(document.handle(), 0, false);
+    ASSERT_EQ(plugin.slots[0].size(), recorded.size());
+
+    host::Document shuffled;  // other order, names missing, names never stored
+    std::vector<std::string> names;
+    for (int i = 0; i < 500; ++i) names.push_back("part" + std::to_string(i));
+    std::shuffle(names.begin(), names.end(), random);
+    for (const std::string& name : names) shuffled.AddObject(name, true).SetVisibleValue(7);
+    EXPECT_EQ(plugin.RecallSlot(shuffled.handle(), 0), 1);
+
+    for (int place = 0; place < shuffled.PlaceCount(); ++place) {
+        const host::Object& object = *shuffled.ObjectAt(place);
+        auto entry = recorded.find(object.name());
+        uint32_t expected = entry == recorded.end() ? 7u : entry->second ? MQOBJ_VISIBLE : MQOBJ_HIDDEN;
+        EXPECT_EQ(object.visible_value(), expected) << object.name();
+    }
+}
+
+TEST_F(Slots, RecallAllocatesNothingPerObject) {
+    for (int i = 0; i < 2000; ++i) document.AddObject("a name longer than the short-string room " + std::to_string(i));
+    plugin.StoreSlot(document.handle(), 0, false);
+    journal().SetRecording(false);
+    size_t before = g_allocations;
+    EXPECT_EQ(plugin.RecallSlot(document.handle(), 0), 1);
+    EXPECT_LT(g_allocations - before, 10u);
 }
 
 TEST_F(Slots, AnyNonZeroVisibilityCountsAsVisible) {
