@@ -1,6 +1,8 @@
 // The stand-in host's documents, through the host functions as the plug-in binds them.
 #include <gtest/gtest.h>
 
+#include "bound_host.h"
+
 #include <cstring>
 #include <string>
 
@@ -12,17 +14,8 @@
 
 namespace {
 
-class HostDocuments : public ::testing::Test {
+class HostDocuments : public BoundHostTest {
 protected:
-    void SetUp() override {
-        host::ResetHost();
-        ASSERT_EQ(BindHostApi(host::HostModuleFile().c_str()), 1);
-    }
-    void TearDown() override {
-        host::ResetHost();
-        g_host = MQHostApi{};
-    }
-
     host::Document document;
 };
 

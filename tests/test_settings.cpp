@@ -2,6 +2,8 @@
 // file that keeps it across a restart.
 #include <gtest/gtest.h>
 
+#include "bound_host.h"
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -37,14 +39,8 @@ private:
     uint32_t product_, id_;
 };
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public BoundHostTest {
 protected:
-    void SetUp() override {
-        host::ResetHost();
-        ASSERT_EQ(BindHostApi(host::HostModuleFile().c_str()), 1);
-    }
-    void TearDown() override { host::ResetHost(); }
-
     std::unique_ptr<MQSetting> Open() { return OpenSettingsSection(GetPluginClass()); }
 
     // The section as the host holds it, made by hand for tests that start from content.

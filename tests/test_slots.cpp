@@ -1,6 +1,8 @@
 // The slot list and its operations, run against the stand-in host's documents.
 #include <gtest/gtest.h>
 
+#include "bound_host.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -36,17 +38,8 @@ namespace {
 
 using host::PointerText;
 
-class Slots : public ::testing::Test {
+class Slots : public BoundHostTest {
 protected:
-    void SetUp() override {
-        host::ResetHost();
-        ASSERT_EQ(BindHostApi(host::HostModuleFile().c_str()), 1);
-    }
-    void TearDown() override {
-        host::ResetHost();
-        g_host = MQHostApi{};
-    }
-
     // Entries of one slot as a sorted "name=0/1" list, so tests compare whole slots.
     std::vector<std::string> EntriesOf(size_t index) const {
         std::vector<std::string> entries;

@@ -3,6 +3,8 @@
 // 1252 where these tests run; elsewhere it is UTF-8.
 #include <gtest/gtest.h>
 
+#include "bound_host.h"
+
 #include <string>
 
 #include "host/host.h"
@@ -57,14 +59,8 @@ TEST(TextConversion, CharactersBeyondTheBmpTravelAsSurrogatePairs) {
     EXPECT_EQ(WideToUtf8(Utf8ToWide("a" + grin + "b\xF4\x8F\xBF\xBF")), "a" + grin + "b\xF4\x8F\xBF\xBF");
 }
 
-class TextThroughHostTest : public ::testing::Test {
+class TextThroughHostTest : public BoundHostTest {
 protected:
-    void SetUp() override {
-        host::ResetHost();
-        ASSERT_EQ(BindHostApi(host::HostModuleFile().c_str()), 1);
-    }
-    void TearDown() override { host::ResetHost(); }
-
     host::XmlElement tree{"root"};
 };
 

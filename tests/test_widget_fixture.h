@@ -12,22 +12,23 @@
 #include "host/host.h"
 #include "host/journal.h"
 #include "host/plugin_module.h"
+#include "bound_host.h"
 #include "host/widgets.h"
 #include "plugin/host_api.h"
 #include "widgets/widget_classes.h"
 #include "widgets/widget_events.h"
 
-class WidgetHostTest : public ::testing::TestWithParam<bool> {
+class WidgetHostTest : public BoundHost<::testing::TestWithParam<bool>> {
 protected:
     void SetUp() override {
-        host::ResetHost();
+        BoundHost::SetUp();
         widgets().SetReuseIds(GetParam());
-        ASSERT_EQ(BindHostApi(host::HostModuleFile().c_str()), 1);
     }
 
     void TearDown() override {
         EXPECT_EQ(MQWidgetBase::RegisteredWidgetCount(), 0u) << "a wrapper outlived its test";
         EXPECT_EQ(widgets().ViolationsText(), "");
+        BoundHost::TearDown();
     }
 
     bool ReusesIds() const { return GetParam(); }

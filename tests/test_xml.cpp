@@ -2,6 +2,8 @@
 // host's trees themselves: traversal, removal, refusals and their file form.
 #include <gtest/gtest.h>
 
+#include "bound_host.h"
+
 #include <string>
 #include <vector>
 
@@ -14,14 +16,8 @@
 
 namespace {
 
-class XmlAccessTest : public ::testing::Test {
+class XmlAccessTest : public BoundHostTest {
 protected:
-    void SetUp() override {
-        host::ResetHost();
-        ASSERT_EQ(BindHostApi(host::HostModuleFile().c_str()), 1);
-    }
-    void TearDown() override { host::ResetHost(); }
-
     std::vector<std::string> ChildNames(const host::XmlElement& element) {
         std::vector<std::string> names;
         for (auto* child = element.FirstChild(); child != nullptr; child = child->NextSibling()) {
