@@ -4,8 +4,11 @@
 // build, the sanitizer's allocator reports in use; where neither is there (Windows) the
 // cycles still run and the figures are not taken.
 //
-// The host reuses freed widget ids and keeps no journal, so that the stand-in host itself
-// stays flat and any growth is the plug-in's or the loader's.
+// What the system's loader keeps of a load and unload by itself (nothing with glibc's own
+// allocator, some 64 bytes a time under AddressSanitizer) is measured first, with 1,000
+// cycles that only load and unload the file, and is not the plug-in's: the bound is on the
+// growth beyond it. The host reuses freed widget ids and keeps no journal, so that the
+// stand-in host itself stays flat.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -31,7 +34,9 @@
 #endif
 
 #if defined(PELLUCID_ASAN)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's count of the bytes its allocator holds for the program (not every
+// compiler ships the header that declares it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
 #elif defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -72,15 +77,17 @@ std::string Kilobytes(std::optional<size_t> bytes) {
 }
 
 // One life of the plug-in in the host: load, handshake, start (which builds the window),
-// a document with two slots opened and saved, stop (which destroys it), unload.
-void Cycle(host::XmlElement& document_element) {
+// a document with two slots opened and saved, stop (which destroys it), unload. Without
+// `document_element`, only the load and the unload.
+void Cycle(host::XmlElement* document_element) {
     std::string error;
     std::unique_ptr<host::PluginModule> plugin = host::PluginModule::Load(host::PluginFileBesideProgram(), &error);
     ASSERT_TRUE(plugin) << error;
+    if (document_element == nullptr) return;
     ASSERT_TRUE(plugin->Handshake());
     ASSERT_EQ(plugin->SendEvent(nullptr, 1, nullptr), 1);
     host::OptionList load;
-    load.Pointer("xml_elem", &document_element).Text("filename", "cycle.scene");
+    load.Pointer("xml_elem", document_element).Text("filename", "cycle.scene");
     ASSERT_EQ(plugin->SendEvent(nullptr, 200, load), 1);
     host::XmlElement saved("plugin");
     host::OptionList save;
@@ -88,6 +95,30 @@ void Cycle(host::XmlElement& document_element) {
     ASSERT_EQ(plugin->SendEvent(nullptr, 202, save), 1);
     ASSERT_EQ(plugin->SendEvent(nullptr, 2, nullptr), 1);
     ASSERT_EQ(host::TheWidgets().Ids().size(), 1u) << "the plug-in's widgets outlived its stop";
+}
+
+struct Growth {
+    std::optional<size_t> heap_at_warm_up, heap_at_end, resident_at_warm_up, resident_at_end;
+
+    std::optional<long long> heap() const {
+        if (!heap_at_warm_up || !heap_at_end) return std::nullopt;
+        return static_cast<long long>(*heap_at_end) - static_cast<long long>(*heap_at_warm_up);
+    }
+};
+
+Growth RunCycles(host::XmlElement* document_element) {
+    Growth growth;
+    for (int cycle = 1; cycle <= kCycles; ++cycle) {
+        Cycle(document_element);
+        if (::testing::Test::HasFatalFailure()) return growth;
+        if (cycle == kWarmUp) {
+            growth.heap_at_warm_up = HeapInUse();
+            growth.resident_at_warm_up = ResidentBytes();
+        }
+    }
+    growth.heap_at_end = HeapInUse();
+    growth.resident_at_end = ResidentBytes();
+    return growth;
 }
 
 TEST(PluginMemory, ThousandLoadStartStopUnloadCyclesKeepTheHeapFlat) {
@@ -99,24 +130,18 @@ TEST(PluginMemory, ThousandLoadStartStopUnloadCyclesKeepTheHeapFlat) {
     list.AppendChild("name").SetText("Body");
     list.AppendChild("name").SetText("Rig");
 
-    std::optional<size_t> heap_at_warm_up, resident_at_warm_up;
-    for (int cycle = 1; cycle <= kCycles; ++cycle) {
-        Cycle(element);
-        if (HasFatalFailure()) return;
-        if (cycle == kWarmUp) {
-            heap_at_warm_up = HeapInUse();
-            resident_at_warm_up = ResidentBytes();
-        }
-    }
-    std::optional<size_t> heap_at_end = HeapInUse();
-    std::optional<size_t> resident_at_end = ResidentBytes();
+    Growth loader = RunCycles(nullptr);
+    if (HasFatalFailure()) return;
+    Growth plugin = RunCycles(&element);
+    if (HasFatalFailure()) return;
     std::printf("[ memory   ] heap in use after %d cycles: %s, after %d: %s; resident: %s, %s\n", kWarmUp,
-                Kilobytes(heap_at_warm_up).c_str(), kCycles, Kilobytes(heap_at_end).c_str(),
-                Kilobytes(resident_at_warm_up).c_str(), Kilobytes(resident_at_end).c_str());
-    if (heap_at_warm_up && heap_at_end) {
-        std::printf("[ memory   ] growth over %d cycles: %lld bytes (bound %zu)\n", kCycles - kWarmUp,
-                    static_cast<long long>(*heap_at_end) - static_cast<long long>(*heap_at_warm_up), kAllowedGrowth);
-        EXPECT_LE(*heap_at_end, *heap_at_warm_up + kAllowedGrowth);
+                Kilobytes(plugin.heap_at_warm_up).c_str(), kCycles, Kilobytes(plugin.heap_at_end).c_str(),
+                Kilobytes(plugin.resident_at_warm_up).c_str(), Kilobytes(plugin.resident_at_end).c_str());
+    if (plugin.heap() && loader.heap()) {
+        std::printf("[ memory   ] growth over %d cycles: %lld bytes; of load and unload alone: %lld bytes (bound on "
+                    "the difference %zu)\n",
+                    kCycles - kWarmUp, *plugin.heap(), *loader.heap(), kAllowedGrowth);
+        EXPECT_LE(*plugin.heap() - *loader.heap(), static_cast<long long>(kAllowedGrowth));
     }
     EXPECT_EQ(host::TheWidgets().ViolationsText(), "");
 }
