@@ -9,6 +9,10 @@
 //   nothing), through the file form each time;
 // - the slots after the second load are those after the first, less the empty slots at the
 //   end, which a save drops.
+// The same bytes also fill the plug-in's section of the host's settings, as a settings file
+// of another version or a damaged one would: the start reads whatever "Pellucid_activate",
+// "PosX" and "PosY" hold, and the stop writes the shown state and the window's place back
+// as the last elements of their names.
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -16,9 +20,12 @@
 
 #include "fuzz/harness.h"
 #include "host/option_list.h"
+#include "host/settings.h"
+#include "host/widgets.h"
 #include "host/xml.h"
 #include "platform/platform.h"
 #include "slots/pellucid.h"
+#include "slots/pellucid_window.h"
 
 namespace {
 
@@ -77,6 +84,15 @@ std::unique_ptr<host::XmlElement> SaveThroughFile(std::string* text) {
     return read;
 }
 
+// The text of the last child named `name`, where a save puts its key.
+std::string LastText(const host::XmlElement& section, const char* name) {
+    const host::XmlElement* last = nullptr;
+    for (const host::XmlElement* child = section.FirstChild(); child != nullptr; child = child->NextSibling()) {
+        if (child->Name() == name) last = child;
+    }
+    return last != nullptr ? last->Text() : "(none)";
+}
+
 std::string RowsText(const std::vector<Slot>& slots, uint64_t rows) {
     return "rows " + std::to_string(rows) + "\n" + fuzz::SlotsText(slots);
 }
@@ -91,7 +107,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     fuzz::ResetAll(false);
     Pellucid& plugin = fuzz::ThePlugin();
+    host::XmlElement& section = host::PluginSettings().AppendChild(
+        platform::SettingsSectionName(Pellucid::kProductID, Pellucid::kPluginID));
+    std::unique_ptr<host::XmlElement> settings = host::ParseXml(std::string_view(reinterpret_cast<const char*>(data), size), &error);
+    while (host::XmlElement* child = settings->FirstChild()) section.AppendChild(settings->DetachChild(child));
     fuzz::SendEvent(nullptr, MQEVENT_INITIALIZE, nullptr);
+    int32_t window = plugin.window->GetID();
+    FUZZ_CHECK(host::TheWidgets().Find(window)->visible == plugin.active, "shown exactly when active");
 
     Load(*tree);
     fuzz::CheckInvariants(true);
@@ -112,7 +134,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::unique_ptr<host::XmlElement> resaved = SaveThroughFile(&second_text);
     FUZZ_CHECK(Canonical(*resaved) == Canonical(*saved), "first save:\n" + first_text + "second save:\n" + second_text);
 
+    const host::Widget* shown = host::TheWidgets().Find(window);
+    std::string position[2] = {std::to_string(shown->pos_x), std::to_string(shown->pos_y)};
+    bool active = plugin.active;
     fuzz::SendEvent(nullptr, MQEVENT_EXIT, nullptr);
     fuzz::CheckInvariants(false);
+    FUZZ_CHECK(LastText(section, "PosX") == position[0] && LastText(section, "PosY") == position[1],
+               "the place saved is not the window's");
+    FUZZ_CHECK(LastText(section, "Pellucid_activate") == (active ? "1" : "0"), "the shown state saved");
     return 0;
 }
