@@ -52,13 +52,14 @@ protected:
     }
 
     // Calls the handler the plug-in registered on `button` for "leftdown" the way a careless
-    // host might: with an event of another name.
-    int32_t RaiseOnLeftDownHandler(int32_t button, const char* type) {
+    // host might: with an event of another name, or naming another widget as the sender.
+    int32_t RaiseOnLeftDownHandler(int32_t button, const char* type, int32_t sender = 0, int32_t button_state = 0x09) {
         const host::Widget* widget = host::TheWidgets().Find(button);
         for (const host::WidgetEventRegistration& registration : widget->events) {
             if (registration.type != "leftdown") continue;
             host::OptionList options;
-            options.Text("type", type).Int("target_id", button).Int("sender_id", button).Int("button_state", 0x09);
+            options.Text("type", type).Int("target_id", button).Int("sender_id", sender != 0 ? sender : button);
+            options.Int("button_state", button_state);
             return registration.proc(document->handle(), options.Array(), registration.pointer);
         }
         ADD_FAILURE() << "no leftdown handler on widget " << button;
@@ -87,6 +88,26 @@ TEST_F(FuzzRegressionTest, KeyAndPaintEventsOnAMouseHandlerAreDroppedUnread) {
     EXPECT_EQ(RaiseOnLeftDownHandler(store, "leftdown"), 0);
     EXPECT_TRUE(host::TheWidgets().Find(store)->down);
     ASSERT_EQ(plugin().slots.size(), 5u);
+}
+
+// fuzz_gestures: a "leftdown" on the "S" handler that named the row's "R" button as its
+// sender stored into the row and showed "R" pressed, leaving "S" up over a slot that held
+// entries; the next plain click on "S" then overwrote them without asking.
+TEST_F(FuzzRegressionTest, AStoreWhoseSenderIsNotAnSButtonIsIgnored) {
+    int32_t store = FirstRowButton("S");
+    int32_t recall = FirstRowButton("R");
+    ASSERT_NE(recall, 0);
+    EXPECT_EQ(RaiseOnLeftDownHandler(store, "leftdown", recall, 0x01), 0);
+    EXPECT_TRUE(plugin().slots.empty());
+    EXPECT_FALSE(host::TheWidgets().Find(recall)->down);
+    EXPECT_FALSE(host::TheWidgets().Find(store)->down);
+
+    // Named rightly, the same event stores the row and shows its "S" pressed.
+    EXPECT_EQ(RaiseOnLeftDownHandler(store, "leftdown", store, 0x01), 0);
+    ASSERT_FALSE(plugin().slots.empty());
+    EXPECT_EQ(plugin().slots[0].size(), 2u);
+    EXPECT_TRUE(host::TheWidgets().Find(store)->down);
+    EXPECT_FALSE(host::TheWidgets().Find(recall)->down);
 }
 
 }  // namespace
