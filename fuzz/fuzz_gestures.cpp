@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,7 +29,6 @@
 #include "host/xml.h"
 #include "platform/platform.h"
 #include "slots/pellucid.h"
-#include "slots/pellucid_window.h"
 
 namespace {
 
