@@ -1,10 +1,24 @@
 # The two commands a new user runs: `make test` and `make demo`.
-.PHONY: test demo bench setup-all setup-native build-linux build-asan build-windows
+.PHONY: test demo bench fuzz memcheck setup-all setup-native build-linux build-asan build-windows build-fuzz
+
+# Seconds each fuzz target runs for in `make fuzz`; `make test` runs them for 30.
+FUZZ_SECONDS ?= 300
 
 test: setup-all build-linux build-asan build-windows
 	ctest --preset linux
 	ctest --preset asan
 	ctest --preset windows
+	tools/memcheck.sh
+	$(MAKE) --no-print-directory build-fuzz
+	tools/run-fuzzers.sh 30
+
+# The libFuzzer targets (fuzz/), built with clang in build/fuzz, each run FUZZ_SECONDS.
+fuzz: setup-all build-fuzz
+	tools/run-fuzzers.sh $(FUZZ_SECONDS)
+
+# The demo's sessions under valgrind: no memory error, nothing definitely lost.
+memcheck: setup-all build-linux
+	tools/memcheck.sh
 
 # The tour runs twice in build/demo: the second session opens the scene the first one
 # saved, with the settings it wrote.
@@ -42,3 +56,7 @@ build-asan:
 build-windows:
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows
+
+build-fuzz:
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz

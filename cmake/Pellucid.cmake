@@ -5,8 +5,9 @@
 add_library(pellucid_core OBJECT)
 target_include_directories(pellucid_core PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
 set_target_properties(pellucid_core PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
-if(NOT WIN32)
-  # Unique global symbols would make the plug-in file impossible to unload.
+if(NOT WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  # Unique global symbols (a GCC extension; clang makes none) would make the plug-in file
+  # impossible to unload.
   target_compile_options(pellucid_core PUBLIC -fno-gnu-unique)
 endif()
 

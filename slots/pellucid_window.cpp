@@ -112,10 +112,12 @@ bool PellucidWindow::Confirm(const platform::WideString& question) {
 
 // Ctrl is tested first, so Ctrl with Shift appends. A pressed button (a slot that holds
 // something) asks before its contents change; the button's look is set before the slot
-// operation runs.
+// operation runs. The sender must be an "S" button: from a host that named the row's "R"
+// button instead, the store would show that one pressed and leave "S" up over a slot that
+// holds entries, and the next plain click would overwrite them without asking.
 int32_t PellucidWindow::OnStoreClick(MQWidgetBase* sender, MQDocument document, WidgetMouseRecord* mouse) {
     int64_t position = FindButton(sender);
-    if (position < 0 || mouse == nullptr) return 0;
+    if (position < 0 || position % 2 != 0 || mouse == nullptr) return 0;
     MQButton* button = buttons[static_cast<size_t>(position)];
     auto row = static_cast<int32_t>(position / 2);
     if (mouse->Ctrl) {

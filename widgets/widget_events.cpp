@@ -14,12 +14,6 @@ constexpr const char* kMouseEvents[] = {
     "leftdown",  "leftup",    "leftdoubleclick",  "middledown", "middleup",  "middledoubleclick",
     "rightdown", "rightup",   "rightdoubleclick", "mousemove",  "mousewheel"};
 
-bool IsMouseEvent(const char* name) {
-    for (const char* mouse : kMouseEvents) {
-        if (std::strcmp(name, mouse) == 0) return true;
-    }
-    return false;
-}
 
 // Bits of "button_state" above 0x20 mean nothing to the plug-in.
 template <typename Record>
@@ -67,17 +61,19 @@ int32_t DeliverEvent(void* document, const MQOption* options, void* pointer) {
     // Held for the call, so that a handler may destroy the widget whose list holds it.
     std::shared_ptr<MQWidgetEventClosureBase> closure = widget->FindHandler(pointer);
     if (closure == nullptr) return 0;
+    WidgetRecordKind kind = RecordKindOf(name);
+    if (!closure->Accepts(kind)) return 0;
     MQWidgetBase* sender_widget = MQWidgetBase::FindWidget(sender);
 
-    if (IsMouseEvent(name)) {
+    if (kind == WidgetRecordKind::Mouse) {
         WidgetMouseRecord record = ReadMouseRecord(options);
         return closure->Invoke(sender_widget, document, &record);
     }
-    if (std::strcmp(name, "keydown") == 0 || std::strcmp(name, "keyup") == 0) {
+    if (kind == WidgetRecordKind::Key) {
         WidgetKeyRecord record = ReadKeyRecord(options);
         return closure->Invoke(sender_widget, document, &record);
     }
-    if (std::strcmp(name, "paint") == 0) {
+    if (kind == WidgetRecordKind::Paint) {
         auto canvas = std::make_unique<MQCanvas>(FindOptionValue(options, "canvas"));
         WidgetPaintRecord record{canvas.get()};
         int32_t result = closure->Invoke(sender_widget, document, &record);
@@ -89,6 +85,16 @@ int32_t DeliverEvent(void* document, const MQOption* options, void* pointer) {
 }
 
 }  // namespace
+
+WidgetRecordKind RecordKindOf(const char* event_name) {
+    if (event_name == nullptr) return WidgetRecordKind::None;
+    for (const char* mouse : kMouseEvents) {
+        if (std::strcmp(event_name, mouse) == 0) return WidgetRecordKind::Mouse;
+    }
+    if (std::strcmp(event_name, "keydown") == 0 || std::strcmp(event_name, "keyup") == 0) return WidgetRecordKind::Key;
+    if (std::strcmp(event_name, "paint") == 0) return WidgetRecordKind::Paint;
+    return WidgetRecordKind::None;
+}
 
 extern "C" int32_t WidgetEventProc(void* document, void* options, void* pointer) {
     return Guarded<int32_t>(0, [&] { return DeliverEvent(document, static_cast<const MQOption*>(options), pointer); });

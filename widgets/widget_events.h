@@ -49,6 +49,10 @@ struct WidgetPaintRecord {
     MQCanvas* canvas;
 };
 
+// The record an event brings, told by the event's name.
+enum class WidgetRecordKind { None, Mouse, Key, Paint };
+WidgetRecordKind RecordKindOf(const char* event_name);
+
 // A handler registered on a widget. A closure is made on the heap and held from then on
 // by shared references only, made from its concrete type: the host keeps its raw address,
 // and the widget it is registered on keeps it alive. It is never deleted through this
@@ -60,6 +64,10 @@ public:
     // Same concrete closure type, same owner and same member function.
     virtual bool Equals(const MQWidgetEventClosureBase& other) const = 0;
     virtual void* GetOwner() const = 0;
+    // Whether Invoke can take the record of an event of this kind. The host names the
+    // event, and a careless host may raise any name on a handler; a handler that reads a
+    // mouse record must then not be handed the smaller key or paint record.
+    virtual bool Accepts(WidgetRecordKind) const { return true; }
 
 protected:
     MQWidgetEventClosureBase() = default;
@@ -119,6 +127,11 @@ public:
         return (owner->*method)(sender, document, static_cast<WidgetMouseRecord*>(record));
     }
 
+    // A mouse record, or none ("execute" and the like), which the method must allow for.
+    bool Accepts(WidgetRecordKind kind) const override {
+        return kind == WidgetRecordKind::Mouse || kind == WidgetRecordKind::None;
+    }
+
     bool Equals(const MQWidgetEventClosureBase& other) const override {
         if (typeid(other) != typeid(*this)) return false;
         const auto& same = static_cast<const MQWidgetMouseEventClosure&>(other);
@@ -138,6 +151,6 @@ private:
 // the event's option array and the "pointer" given at registration. It finds the target
 // widget by "target_id", the closure among that widget's handlers by `pointer`, the
 // sender by "sender_id" (null when unknown), builds the record the event name calls for
-// and returns the handler's result unchanged. Every failed lookup, and an exception, ends
-// the event with 0. Not exported: the host learns its address from AddEvent.
+// and returns the handler's result unchanged. Every failed lookup, an event whose record
+// the closure cannot take, and an exception end the event with 0. Not exported: the host learns its address from AddEvent.
 extern "C" int32_t WidgetEventProc(void* document, void* options, void* pointer);
