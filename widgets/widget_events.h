@@ -84,67 +84,66 @@ protected:
     static uint64_t SerialOf(const MQWidgetBase* owner) { return owner != nullptr ? owner->serial : 0; }
 };
 
-// Binds `method` of `owner` to a plain event ("execute", "hide", ...).
-template <class T>
-class MQWidgetEventClosure final : public MQWidgetEventClosureBase {
+// What both closure kinds hold: the owner, its id and serial when the closure was made,
+// and the member function to call.
+template <class T, class MethodType>
+class MQWidgetMemberClosure : public MQWidgetEventClosureBase {
 public:
-    using Method = int32_t (T::*)(MQWidgetBase* sender, MQDocument document);
-
-    MQWidgetEventClosure(T* owner, Method method)
-        : owner(owner), ownerId(owner != nullptr ? owner->GetID() : 0), ownerSerial(SerialOf(owner)), method(method) {}
-
-    int32_t Invoke(MQWidgetBase* sender, MQDocument document, void*) override {
-        if (!OwnerAlive(ownerId, ownerSerial)) return 0;
-        return (owner->*method)(sender, document);
-    }
+    using Method = MethodType;
 
     bool Equals(const MQWidgetEventClosureBase& other) const override {
         if (typeid(other) != typeid(*this)) return false;
-        const auto& same = static_cast<const MQWidgetEventClosure&>(other);
+        const auto& same = static_cast<const MQWidgetMemberClosure&>(other);
         return same.owner == owner && same.method == method;
     }
 
     void* GetOwner() const override { return owner; }
 
-private:
+protected:
+    MQWidgetMemberClosure(T* owner, Method method)
+        : owner(owner), ownerId(owner != nullptr ? owner->GetID() : 0), ownerSerial(SerialOf(owner)), method(method) {}
+    ~MQWidgetMemberClosure() = default;
+
+    bool OwnerAlive() const { return MQWidgetEventClosureBase::OwnerAlive(ownerId, ownerSerial); }
+
     T* owner;
     int32_t ownerId;
     uint64_t ownerSerial;
     Method method;
 };
 
+// Binds `method` of `owner` to a plain event ("execute", "hide", ...).
+template <class T>
+class MQWidgetEventClosure final
+    : public MQWidgetMemberClosure<T, int32_t (T::*)(MQWidgetBase* sender, MQDocument document)> {
+public:
+    using Base = MQWidgetMemberClosure<T, int32_t (T::*)(MQWidgetBase*, MQDocument)>;
+    MQWidgetEventClosure(T* owner, typename Base::Method method) : Base(owner, method) {}
+
+    int32_t Invoke(MQWidgetBase* sender, MQDocument document, void*) override {
+        if (!this->OwnerAlive()) return 0;
+        return (this->owner->*this->method)(sender, document);
+    }
+};
+
 // Binds `method` of `owner` to a mouse event; the method receives the event's record.
 template <class T>
-class MQWidgetMouseEventClosure final : public MQWidgetEventClosureBase {
+class MQWidgetMouseEventClosure final
+    : public MQWidgetMemberClosure<T, int32_t (T::*)(MQWidgetBase* sender, MQDocument document,
+                                                     WidgetMouseRecord* mouse)> {
 public:
-    using Method = int32_t (T::*)(MQWidgetBase* sender, MQDocument document, WidgetMouseRecord* mouse);
-
-    MQWidgetMouseEventClosure(T* owner, Method method)
-        : owner(owner), ownerId(owner != nullptr ? owner->GetID() : 0), ownerSerial(SerialOf(owner)), method(method) {}
+    using Base = MQWidgetMemberClosure<T, int32_t (T::*)(MQWidgetBase*, MQDocument, WidgetMouseRecord*)>;
+    MQWidgetMouseEventClosure(T* owner, typename Base::Method method) : Base(owner, method) {}
 
     int32_t Invoke(MQWidgetBase* sender, MQDocument document, void* record) override {
-        if (!OwnerAlive(ownerId, ownerSerial)) return 0;
-        return (owner->*method)(sender, document, static_cast<WidgetMouseRecord*>(record));
+        if (!this->OwnerAlive()) return 0;
+        return (this->owner->*this->method)(sender, document, static_cast<WidgetMouseRecord*>(record));
     }
 
     // A mouse record, or none ("execute" and the like), which the method must allow for.
     bool Accepts(WidgetRecordKind kind) const override {
         return kind == WidgetRecordKind::Mouse || kind == WidgetRecordKind::None;
     }
-
-    bool Equals(const MQWidgetEventClosureBase& other) const override {
-        if (typeid(other) != typeid(*this)) return false;
-        const auto& same = static_cast<const MQWidgetMouseEventClosure&>(other);
-        return same.owner == owner && same.method == method;
-    }
-
-    void* GetOwner() const override { return owner; }
-
-private:
-    T* owner;
-    int32_t ownerId;
-    uint64_t ownerSerial;
-    Method method;
 };
 
 // The procedure the plug-in registers ("proc") for every handler; the host calls it with
@@ -152,5 +151,6 @@ private:
 // widget by "target_id", the closure among that widget's handlers by `pointer`, the
 // sender by "sender_id" (null when unknown), builds the record the event name calls for
 // and returns the handler's result unchanged. Every failed lookup, an event whose record
-// the closure cannot take, and an exception end the event with 0. Not exported: the host learns its address from AddEvent.
+// the closure cannot take, and an exception end the event with 0. Not exported: the host
+// learns its address from AddEvent.
 extern "C" int32_t WidgetEventProc(void* document, void* options, void* pointer);
