@@ -24,7 +24,12 @@ bool ParseInt(const std::string& word, int32_t* value) {
     return true;
 }
 
-std::string Quoted(const std::string& host_text) { return "\"" + Utf8FromHostText(host_text) + "\""; }
+std::string Quoted(const std::string& host_text) {
+    std::string quoted(1, '"');
+    quoted += Utf8FromHostText(host_text);
+    quoted += '"';
+    return quoted;
+}
 
 std::string Lower(std::string word) {
     for (char& c : word) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
