@@ -15,15 +15,6 @@ std::string Hex(uint32_t value) {
     return text;
 }
 
-// Object names are UTF-8 in the file and in the host's narrow encoding inside.
-std::string FromFileText(const std::string& utf8) {
-    return platform::FromWide(platform::CodePage::Ansi, platform::ToWide(platform::CodePage::Utf8, utf8.c_str()).c_str());
-}
-
-std::string ToFileText(const std::string& narrow) {
-    return platform::FromWide(platform::CodePage::Utf8, platform::ToWide(platform::CodePage::Ansi, narrow.c_str()).c_str());
-}
-
 bool ReadFlag(const XmlElement& entry, const char* name, bool fallback, bool* value) {
     const std::string* text = entry.FindAttribute(name);
     if (text == nullptr) {
@@ -46,6 +37,14 @@ bool ReadInteger(const XmlElement& entry, const char* name, int32_t* value) {
 }
 
 }  // namespace
+
+std::string HostTextFromUtf8(const std::string& utf8) {
+    return platform::FromWide(platform::CodePage::Ansi, platform::ToWide(platform::CodePage::Utf8, utf8.c_str()).c_str());
+}
+
+std::string Utf8FromHostText(const std::string& text) {
+    return platform::FromWide(platform::CodePage::Utf8, platform::ToWide(platform::CodePage::Ansi, text.c_str()).c_str());
+}
 
 bool ReadScene(const std::string& file, SceneContent* scene, std::string* error) {
     auto fail = [&](const std::string& why) {
@@ -70,7 +69,7 @@ bool ReadScene(const std::string& file, SceneContent* scene, std::string* error)
         } else if (entry->Name() == "object") {
             const std::string* name = entry->FindAttribute("name");
             if (name == nullptr) return fail(where + " has no name");
-            place.name = FromFileText(*name);
+            place.name = HostTextFromUtf8(*name);
             if (!ReadFlag(*entry, "visible", true, &place.visible))
                 return fail(where + " (\"" + *name + "\"): visible must be \"true\" or \"false\"");
             if (!ReadFlag(*entry, "counted", true, &place.counted))
@@ -112,7 +111,7 @@ bool WriteScene(const std::string& file, const Document& document, const XmlElem
             continue;
         }
         XmlElement& entry = objects.AppendChild("object");
-        entry.SetAttribute("name", ToFileText(object->name()));
+        entry.SetAttribute("name", Utf8FromHostText(object->name()));
         entry.SetAttribute("visible", object->visible() ? "true" : "false");
         if (object->append_filter() != 0) entry.SetAttribute("value262", std::to_string(object->append_filter()));
         if (!object->counted()) entry.SetAttribute("counted", "false");

@@ -40,6 +40,11 @@ struct SceneContent {
     std::unique_ptr<XmlElement> plugins = std::make_unique<XmlElement>("plugins");
 };
 
+// Text as the host holds it (its narrow encoding) from UTF-8, and back: object names are
+// UTF-8 in scene files and on the terminal.
+std::string HostTextFromUtf8(const std::string& utf8);
+std::string Utf8FromHostText(const std::string& text);
+
 // Reads `file`. False with `error` set to one line naming the file and the place (line and
 // column for a fault of form, the object entry for a fault of content) when the file
 // cannot be read, is not well-formed, is not a scene, or holds an object entry without a

@@ -8,7 +8,6 @@
 
 #include "host/settings.h"
 #include "host/widgets.h"
-#include "platform/platform.h"
 
 namespace host {
 namespace {
@@ -57,14 +56,6 @@ std::vector<std::string> SplitCommand(const std::string& line) {
     }
     if (in_word) words.push_back(word);
     return words;
-}
-
-std::string HostTextFromUtf8(const std::string& utf8) {
-    return platform::FromWide(platform::CodePage::Ansi, platform::ToWide(platform::CodePage::Utf8, utf8.c_str()).c_str());
-}
-
-std::string Utf8FromHostText(const std::string& text) {
-    return platform::FromWide(platform::CodePage::Utf8, platform::ToWide(platform::CodePage::Ansi, text.c_str()).c_str());
 }
 
 int32_t FindWindowTitled(const std::string& title) {

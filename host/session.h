@@ -108,8 +108,4 @@ std::vector<std::string> SplitCommand(const std::string& line);
 // made when missing.
 std::string DefaultSettingsFile();
 
-// Text as the host holds it (its narrow encoding) from UTF-8, and back.
-std::string HostTextFromUtf8(const std::string& utf8);
-std::string Utf8FromHostText(const std::string& text);
-
 }  // namespace host

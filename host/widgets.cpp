@@ -340,7 +340,9 @@ std::string WidgetModel::ViolationsText() const {
 // ---- Requests -------------------------------------------------------------------------
 
 void WidgetModel::Handle(int32_t widget, int32_t op, MQOption* options) {
-    TheJournal().Record("MQWidget_Value", {std::to_string(widget), OpText(op), OptionsText(op, options)});
+    if (TheJournal().Recording()) {
+        TheJournal().Record("MQWidget_Value", {std::to_string(widget), OpText(op), OptionsText(op, options)});
+    }
     Request request{widget, op, options};
     switch (op) {
     case MQWIDGET_MESSAGEBOX:
@@ -500,17 +502,31 @@ void WidgetModel::AddChildWindow(Request& request) {
     if (result != nullptr) *result = static_cast<int32_t>(parent.child_windows.size() - 1);
 }
 
-void WidgetModel::GetValue(Request& request) {
-    const Widget& widget = *Find(request.widget);
-    if (request.Count() != 1) return Report(request, "GetValue takes exactly one property key");
+// The one property entry of a GetValue or SetValue, or null, the broken rule reported,
+// when the request names no property of the widget that can be read (or set) with it.
+const MQOption* WidgetModel::PropertyEntry(const Request& request, const Widget& widget, bool set) {
+    const char* op = set ? "SetValue" : "GetValue";
+    if (request.Count() != 1) return Report(request, std::string(op) + " takes exactly one property key"), nullptr;
     const MQOption& entry = request.options[0];
     const Property* property = FindProperty(entry.name);
-    if (property == nullptr) return Report(request, "there is no property " + Quoted(entry.name));
+    if (property == nullptr) return Report(request, "there is no property " + Quoted(entry.name)), nullptr;
     if ((property->types & TypeBit(widget.type)) == 0) {
-        return Report(request, Quoted(entry.name) + " is not a property of " + Article(widget.type));
+        return Report(request, Quoted(entry.name) + " is not a property of " + Article(widget.type)), nullptr;
     }
-    if (!property->readable) return Report(request, Quoted(entry.name) + " cannot be read");
-    if (entry.value == nullptr) return Report(request, Quoted(entry.name) + " has no storage to write to");
+    if (!(set ? property->writable : property->readable)) {
+        return Report(request, Quoted(entry.name) + (set ? " cannot be set" : " cannot be read")), nullptr;
+    }
+    if (entry.value == nullptr) {
+        return Report(request, Quoted(entry.name) + (set ? " has no value" : " has no storage to write to")), nullptr;
+    }
+    return &entry;
+}
+
+void WidgetModel::GetValue(Request& request) {
+    const Widget& widget = *Find(request.widget);
+    const MQOption* found = PropertyEntry(request, widget, false);
+    if (found == nullptr) return;
+    const MQOption& entry = *found;
 
     std::string key = entry.name;
     auto write_bool = [&](bool value) { *static_cast<unsigned char*>(entry.value) = value ? 1 : 0; };
@@ -534,15 +550,9 @@ void WidgetModel::GetValue(Request& request) {
 
 void WidgetModel::SetValue(Request& request) {
     Widget& widget = *FindMutable(request.widget);
-    if (request.Count() != 1) return Report(request, "SetValue takes exactly one property key");
-    const MQOption& entry = request.options[0];
-    const Property* property = FindProperty(entry.name);
-    if (property == nullptr) return Report(request, "there is no property " + Quoted(entry.name));
-    if ((property->types & TypeBit(widget.type)) == 0) {
-        return Report(request, Quoted(entry.name) + " is not a property of " + Article(widget.type));
-    }
-    if (!property->writable) return Report(request, Quoted(entry.name) + " cannot be set");
-    if (entry.value == nullptr) return Report(request, Quoted(entry.name) + " has no value");
+    const MQOption* found = PropertyEntry(request, widget, true);
+    if (found == nullptr) return;
+    const MQOption& entry = *found;
 
     std::string key = entry.name;
     auto read_bool = [&] {

@@ -193,6 +193,7 @@ private:
     void AddChild(Request& request);
     void RemoveChild(Request& request);
     void AddChildWindow(Request& request);
+    const MQOption* PropertyEntry(const Request& request, const Widget& widget, bool set);
     void GetValue(Request& request);
     void SetValue(Request& request);
     void AddEvent(Request& request);

@@ -390,7 +390,9 @@ void ResetXmlHandouts() { std::string().swap(g_handout); }
 // everything as it was. The result is always 0 and means nothing.
 extern "C" MQ_EXPORT int32_t MQXmlElem_Value(void* element, int32_t op, void* record) {
     auto** fields = static_cast<void**>(record);
-    host::TheJournal().Record("MQXmlElem_Value", host::JournalArgs(element, op, fields));
+    if (host::TheJournal().Recording()) {
+        host::TheJournal().Record("MQXmlElem_Value", host::JournalArgs(element, op, fields));
+    }
     if (!host::XmlElement::IsLive(element)) {
         host::Refuse(op, "the element " + host::PointerText(element) + " is not an element of the host");
         return 0;
