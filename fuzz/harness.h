@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/mq_boundary.h"
+#include "abi/abi.h"
 #include "slots/slot.h"
 
 class Pellucid;

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "plugin/mq_boundary.h"
+#include "abi/abi.h"
 
 namespace host {
 

@@ -4,7 +4,7 @@
 
 #include "host/journal.h"
 #include "platform/export.h"
-#include "plugin/mq_host_functions.h"
+#include "abi/host_functions.h"
 
 #define HOST_CALLED_ELSEWHERE(name)
 #define HOST_UNUSED_FUNCTION(name)                  \

@@ -7,7 +7,7 @@
 #include "host/journal.h"
 #include "host/settings.h"
 #include "platform/export.h"
-#include "plugin/mq_boundary.h"
+#include "abi/abi.h"
 
 namespace {
 

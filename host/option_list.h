@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "plugin/mq_boundary.h"
+#include "abi/abi.h"
 
 namespace host {
 

@@ -29,20 +29,9 @@ std::unique_ptr<PluginModule> PluginModule::Load(const std::string& file, std::s
     std::unique_ptr<PluginModule> plugin(new PluginModule());
     plugin->module_ = module;
     std::string missing;
-    Resolve(module, "MQCheckVersion", plugin->CheckVersion, &missing);
-    Resolve(module, "MQInit", plugin->Init, &missing);
-    Resolve(module, "MQGetPlugInID", plugin->GetPlugInID, &missing);
-    Resolve(module, "MQGetPlugInName", plugin->GetPlugInName, &missing);
-    Resolve(module, "MQGetPlugInType", plugin->GetPlugInType, &missing);
-    Resolve(module, "MQEnumString", plugin->EnumString, &missing);
-    Resolve(module, "MQEnumFileType", plugin->EnumFileType, &missing);
-    Resolve(module, "MQEnumFileExt", plugin->EnumFileExt, &missing);
-    Resolve(module, "MQImportFile", plugin->ImportFile, &missing);
-    Resolve(module, "MQExportFile", plugin->ExportFile, &missing);
-    Resolve(module, "MQCreate", plugin->Create, &missing);
-    Resolve(module, "MQModifyObject", plugin->ModifyObject, &missing);
-    Resolve(module, "MQModifySelect", plugin->ModifySelect, &missing);
-    Resolve(module, "MQOnEvent", plugin->OnEvent, &missing);
+#define PELLUCID_RESOLVE(name) Resolve(module, #name, plugin->name, &missing);
+    MQ_PLUGIN_EXPORTS(PELLUCID_RESOLVE)
+#undef PELLUCID_RESOLVE
     if (!missing.empty()) {
         if (error != nullptr) *error = file + " is not a plug-in: it does not export " + missing;
         return nullptr;  // the destructor unloads the file
@@ -55,28 +44,28 @@ PluginModule::~PluginModule() {
 }
 
 bool PluginModule::Handshake(uint32_t version) {
-    version_answer_ = CheckVersion(version);
+    version_answer_ = MQCheckVersion(version);
     if (version_answer_ == 0) return false;
-    return Init(HostModuleFile().c_str()) != 0;
+    return MQInit(HostModuleFile().c_str()) != 0;
 }
 
 PluginIdentity PluginModule::Identity() const {
     PluginIdentity identity;
-    GetPlugInID(&identity.product, &identity.id);
-    const char* name = GetPlugInName();
+    MQGetPlugInID(&identity.product, &identity.id);
+    const char* name = MQGetPlugInName();
     identity.name = name != nullptr ? name : "";
-    identity.type = GetPlugInType();
-    const char* menu = EnumString(0);
+    identity.type = MQGetPlugInType();
+    const char* menu = MQEnumString(0);
     identity.menu = menu != nullptr ? menu : "";
     return identity;
 }
 
 int32_t PluginModule::SendEvent(MQDocument document, int32_t event, void* argument) {
-    return OnEvent(document, event, argument);
+    return MQOnEvent(document, event, argument);
 }
 
 int32_t PluginModule::SendEvent(MQDocument document, int32_t event, OptionList& options) {
-    return OnEvent(document, event, options.Array());
+    return MQOnEvent(document, event, options.Array());
 }
 
 std::string HostModuleFile() {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host/option_list.h"
-#include "plugin/mq_boundary.h"
+#include "abi/abi.h"
 
 namespace host {
 
@@ -42,20 +42,9 @@ public:
     int32_t SendEvent(MQDocument document, int32_t event, OptionList& options);
 
     // The raw exports, for tests that call them directly.
-    MQCheckVersion_Fn* CheckVersion = nullptr;
-    MQInit_Fn* Init = nullptr;
-    MQGetPlugInID_Fn* GetPlugInID = nullptr;
-    MQGetPlugInName_Fn* GetPlugInName = nullptr;
-    MQGetPlugInType_Fn* GetPlugInType = nullptr;
-    MQEnumString_Fn* EnumString = nullptr;
-    MQEnumFileType_Fn* EnumFileType = nullptr;
-    MQEnumFileExt_Fn* EnumFileExt = nullptr;
-    MQImportFile_Fn* ImportFile = nullptr;
-    MQExportFile_Fn* ExportFile = nullptr;
-    MQCreate_Fn* Create = nullptr;
-    MQModifyObject_Fn* ModifyObject = nullptr;
-    MQModifySelect_Fn* ModifySelect = nullptr;
-    MQOnEvent_Fn* OnEvent = nullptr;
+#define PELLUCID_EXPORT_FIELD(name) name##_Fn* name = nullptr;
+    MQ_PLUGIN_EXPORTS(PELLUCID_EXPORT_FIELD)
+#undef PELLUCID_EXPORT_FIELD
 
 private:
     PluginModule() = default;

@@ -26,7 +26,7 @@
 
 #include "host/option_list.h"
 #include "platform/platform.h"
-#include "plugin/mq_boundary.h"
+#include "abi/abi.h"
 
 namespace host {
 

@@ -10,7 +10,7 @@
 
 #include "host/journal.h"
 #include "platform/export.h"
-#include "plugin/mq_boundary.h"
+#include "abi/abi.h"
 
 namespace host {
 namespace {

@@ -1,25 +1,27 @@
 #include "plugin/dispatch.h"
 
 #include "plugin/guard.h"
+#include "abi/events.h"
+#include "abi/mouse.h"
 #include "plugin/options.h"
 
 namespace {
 
 MouseState MakeMouseState(const MQOption* options, bool with_position) {
-    int32_t buttons = GetOptionInt(options, "button_state", 0);
-    auto bit = [buttons](int n) { return (buttons >> n) & 1; };
+    int32_t buttons = GetOptionInt(options, MQMOUSE_KEY_BUTTON_STATE, 0);
+    auto bit = [buttons](int32_t mask) { return (buttons & mask) != 0 ? 1 : 0; };
     MouseState state{};
     if (with_position) {
-        state.mouse_pos_x = GetOptionInt(options, "mouse_pos_x", 0);
-        state.mouse_pos_y = GetOptionInt(options, "mouse_pos_y", 0);
-        state.mouse_wheel = GetOptionInt(options, "mouse_wheel", 0);
+        state.mouse_pos_x = GetOptionInt(options, MQMOUSE_KEY_POS_X, 0);
+        state.mouse_pos_y = GetOptionInt(options, MQMOUSE_KEY_POS_Y, 0);
+        state.mouse_wheel = GetOptionInt(options, MQMOUSE_KEY_WHEEL, 0);
     }
-    state.lbutton = bit(0);
-    state.mbutton = bit(4);
-    state.rbutton = bit(1);
-    state.shift = bit(2);
-    state.ctrl = bit(3);
-    state.flag20 = bit(5);
+    state.lbutton = bit(MQMOUSE_LEFT);
+    state.mbutton = bit(MQMOUSE_MIDDLE);
+    state.rbutton = bit(MQMOUSE_RIGHT);
+    state.shift = bit(MQMOUSE_SHIFT);
+    state.ctrl = bit(MQMOUSE_CTRL);
+    state.flag20 = bit(MQMOUSE_FLAG20);
     return state;
 }
 
@@ -33,107 +35,108 @@ int32_t DispatchMouse(MQCommandPlugin& plugin, MQDocument document, int32_t even
         &MQCommandPlugin::OnMouseEvent126, &MQCommandPlugin::OnMouseEvent127,
         &MQCommandPlugin::OnMouseEvent128, &MQCommandPlugin::OnMouseEvent129,
         &MQCommandPlugin::OnMouseEvent130};
-    MQScene scene = FindOptionValue(options, "scene");
+    MQScene scene = FindOptionValue(options, MQEVENT_KEY_SCENE);
     MouseState state = MakeMouseState(options, true);
-    return (plugin.*kHandlers[event - 120])(document, scene, &state);
+    return (plugin.*kHandlers[event - MQEVENT_MOUSE_FIRST])(document, scene, &state);
 }
 
 int32_t DispatchKey(MQCommandPlugin& plugin, MQDocument document, int32_t event,
                     const MQOption* options) {
-    MQScene scene = FindOptionValue(options, "scene");
-    int32_t key = GetOptionInt(options, "key", 0);
+    MQScene scene = FindOptionValue(options, MQEVENT_KEY_SCENE);
+    int32_t key = GetOptionInt(options, MQEVENT_KEY_KEY, 0);
     MouseState state = MakeMouseState(options, false);
-    return event == 140 ? plugin.OnKeyEvent140(document, scene, key, &state)
+    return event == MQEVENT_KEY_140 ? plugin.OnKeyEvent140(document, scene, key, &state)
                         : plugin.OnKeyEvent141(document, scene, key, &state);
 }
 
 int32_t Dispatch(MQStationPlugin& plugin, MQDocument document, int32_t event, void* argument) {
     const auto* options = static_cast<const MQOption*>(argument);
-    if ((event >= 120 && event <= 130) || event == 140 || event == 141) {
+    if ((event >= MQEVENT_MOUSE_FIRST && event <= MQEVENT_MOUSE_LAST) || event == MQEVENT_KEY_140 ||
+        event == MQEVENT_KEY_141) {
         // The type test comes before any option is read.
         auto* command = dynamic_cast<MQCommandPlugin*>(&plugin);
         if (command == nullptr) return 0;
-        return event <= 130 ? DispatchMouse(*command, document, event, options)
+        return event <= MQEVENT_MOUSE_LAST ? DispatchMouse(*command, document, event, options)
                             : DispatchKey(*command, document, event, options);
     }
     switch (event) {
-    case 1:
+    case MQEVENT_INITIALIZE:
         return plugin.Initialize();
-    case 2:
+    case MQEVENT_EXIT:
         plugin.Exit();
         return 1;
-    case 100:
+    case MQEVENT_ACTIVATE:
         if (argument == nullptr) return 0;
         return plugin.Activate(document, *static_cast<const int32_t*>(argument));
-    case 101:
+    case MQEVENT_IS_ACTIVATED:
         return plugin.IsActivated(document);
-    case 102:
+    case MQEVENT_102:
         if (argument == nullptr) return 0;
         plugin.OnEvent102(document, *static_cast<const int32_t*>(argument));
         return 1;
-    case 103: {
-        int32_t src_product = GetOptionInt(options, "src_product", 0);
-        int32_t src_id = GetOptionInt(options, "src_id", 0);
-        void* description = FindOptionValue(options, "description");
-        void* message = FindOptionValue(options, "message");
-        auto* result = static_cast<int32_t*>(FindOptionValue(options, "result"));
+    case MQEVENT_MESSAGE: {
+        int32_t src_product = GetOptionInt(options, MQEVENT_KEY_SRC_PRODUCT, 0);
+        int32_t src_id = GetOptionInt(options, MQEVENT_KEY_SRC_ID, 0);
+        void* description = FindOptionValue(options, MQEVENT_KEY_DESCRIPTION);
+        void* message = FindOptionValue(options, MQEVENT_KEY_MESSAGE);
+        auto* result = static_cast<int32_t*>(FindOptionValue(options, MQEVENT_KEY_RESULT));
         int32_t answer = plugin.OnMessage(document, src_product, src_id, description, message);
         if (result != nullptr) *result = answer;
         return 1;
     }
-    case 110: {
-        int32_t height = GetOptionInt(options, "height", 1);
-        int32_t width = GetOptionInt(options, "width", 1);
-        MQScene scene = FindOptionValue(options, "scene");
+    case MQEVENT_110: {
+        int32_t height = GetOptionInt(options, MQEVENT_KEY_HEIGHT, 1);
+        int32_t width = GetOptionInt(options, MQEVENT_KEY_WIDTH, 1);
+        MQScene scene = FindOptionValue(options, MQEVENT_KEY_SCENE);
         plugin.OnEvent110(document, scene, width, height);
         return 1;
     }
-    case 200: {
-        DocumentXmlArgs args{FindOptionValue(options, "xml_elem"), 0};
-        auto* filename = static_cast<const char*>(FindOptionValue(options, "filename"));
+    case MQEVENT_LOAD_DOCUMENT: {
+        DocumentXmlArgs args{FindOptionValue(options, MQEVENT_KEY_XML_ELEMENT), 0};
+        auto* filename = static_cast<const char*>(FindOptionValue(options, MQEVENT_KEY_FILENAME));
         plugin.OnLoadDocument(document, filename, &args);
         return 1;
     }
-    case 201:
+    case MQEVENT_201:
         plugin.OnEvent201(document);
         return 1;
-    case 202: {
-        DocumentXmlArgs args{FindOptionValue(options, "xml_elem"), 0};
-        auto* filename = static_cast<const char*>(FindOptionValue(options, "filename"));
+    case MQEVENT_SAVE_DOCUMENT: {
+        DocumentXmlArgs args{FindOptionValue(options, MQEVENT_KEY_XML_ELEMENT), 0};
+        auto* filename = static_cast<const char*>(FindOptionValue(options, MQEVENT_KEY_FILENAME));
         plugin.OnSaveDocument(document, filename, &args);
         if (args.save_uid != 0) {
-            auto* save_uid = static_cast<int32_t*>(FindOptionValue(options, "save_uid"));
+            auto* save_uid = static_cast<int32_t*>(FindOptionValue(options, MQEVENT_KEY_SAVE_UID));
             if (save_uid != nullptr) *save_uid = 1;
         }
         return 1;
     }
-    case 210:
-        return plugin.OnEvent210(document, GetOptionInt(options, "state", 0));
-    case 211:
-        return plugin.OnEvent211(document, GetOptionInt(options, "state", 0));
-    case 212: {
-        int32_t size = GetOptionInt(options, "size", 0);
-        int32_t state = GetOptionInt(options, "state", 0);
+    case MQEVENT_210:
+        return plugin.OnEvent210(document, GetOptionInt(options, MQEVENT_KEY_STATE, 0));
+    case MQEVENT_211:
+        return plugin.OnEvent211(document, GetOptionInt(options, MQEVENT_KEY_STATE, 0));
+    case MQEVENT_212: {
+        int32_t size = GetOptionInt(options, MQEVENT_KEY_SIZE, 0);
+        int32_t state = GetOptionInt(options, MQEVENT_KEY_STATE, 0);
         plugin.OnEvent212(document, state, size);
         return 1;
     }
-    case 220:
+    case MQEVENT_220:
         plugin.OnEvent220(document);
         return 1;
-    case 221:
+    case MQEVENT_221:
         plugin.OnEvent221(document);
         return 1;
-    case 222:
+    case MQEVENT_222:
         plugin.OnEvent222(document);
         return 1;
-    case 230:
+    case MQEVENT_230:
         plugin.OnEvent230(document);
         return 1;
-    case 231:
+    case MQEVENT_231:
         plugin.OnEvent231(document);
         return 1;
-    case 240:
-        plugin.OnEvent240(document, FindOptionValue(options, "scene"));
+    case MQEVENT_240:
+        plugin.OnEvent240(document, FindOptionValue(options, MQEVENT_KEY_SCENE));
         return 1;
     default:
         return 0;
@@ -153,7 +156,8 @@ int32_t DispatchEvent(MQBasePlugin* plugin, MQDocument document, int32_t event,
 const char* EnumPluginString(MQBasePlugin* plugin, int32_t index) noexcept {
     return Guarded<const char*>(nullptr, [&]() -> const char* {
         int32_t type = plugin->GetPlugInType();
-        if (type != 6 && type != 7) return nullptr;  // 3 to 5 take other kinds of plug-in
+        // Types 3 to 5 take other kinds of plug-in.
+        if (type != MQPLUGIN_TYPE_STATION && type != MQPLUGIN_TYPE_COMMAND) return nullptr;
         auto* station = dynamic_cast<MQStationPlugin*>(plugin);
         return station != nullptr && index == 0 ? station->EnumString() : nullptr;
     });

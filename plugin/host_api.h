@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "plugin/mq_boundary.h"
-#include "plugin/mq_host_functions.h"
+#include "abi/abi.h"
+#include "abi/host_functions.h"
 
 // Every entry is null from library load until MQInit binds it; only MQInit writes the
 // table. The ten functions the plug-in calls have typed entries; the others are kept as

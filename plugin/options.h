@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "plugin/mq_boundary.h"
+#include "abi/abi.h"
 
 // The value pointer of the first entry named `name` (compared byte for byte), which may
 // itself be null; null when the array is null or holds no such entry.

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "plugin/mq_boundary.h"
+#include "abi/abi.h"
 
-typedef int32_t BOOL32;
+
 
 // Built by the dispatcher for one mouse or key event of a command plug-in. The flags are
 // bits of the host's "button_state" as 0 or 1, in this order: bits 0, 4, 1, 2, 3, 5.

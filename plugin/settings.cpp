@@ -37,14 +37,14 @@ std::unique_ptr<MQSetting> OpenSettingsSection(MQBasePlugin* plugin) {
     plugin->GetPlugInID(&product, &id);
 
     // The host puts its elements into the null values of the array.
-    MQOption options[] = {{"root", nullptr}, {"pluginsettings", nullptr}, {nullptr, nullptr}};
+    MQOption options[] = {{MQMSG_KEY_ROOT, nullptr}, {MQMSG_KEY_PLUGIN_SETTINGS, nullptr}, {nullptr, nullptr}};
     MQSendMessageInfo message;
     message.product = product;
     message.id = id;
     message.zero = 0;
     message.data = options;
     g_host.MQ_SendMessage(MQ_MESSAGE_PLUGIN_SETTINGS, &message);
-    MQXmlElement root = FindOptionValue(options, "pluginsettings");
+    MQXmlElement root = FindOptionValue(options, MQMSG_KEY_PLUGIN_SETTINGS);
     if (root == nullptr) return nullptr;
 
     auto setting = std::make_unique<MQSetting>(root, platform::SettingsSectionName(product, id));

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "plugin/mq_boundary.h"
+#include "abi/abi.h"
 
 // Adds a child named `name` (ANSI) at the end of `parent`'s children; the new element, or
 // null when the host adds none.

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/mq_boundary.h"
+#include "abi/abi.h"
 
 namespace cmq {
 

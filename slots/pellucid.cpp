@@ -27,6 +27,6 @@ const char* Pellucid::GetPlugInName() {
     return "Pellucid v." PELLUCID_VERSION_TEXT "  Copyright(C) 2026 The Pellucid developers";
 }
 
-int32_t Pellucid::GetPlugInType() { return 6; }
+int32_t Pellucid::GetPlugInType() { return MQPLUGIN_TYPE_STATION; }
 
 const char* Pellucid::EnumString() { return "Pellucid"; }

@@ -40,8 +40,8 @@ PellucidWindow::PellucidWindow(Pellucid* owner, MQWindowBase& parent) : MQWindow
     container = CreateVerticalFrame(this);
     BuildRows(container);
     MQButton* add = CreateButton(this, WIDE("Add"));
-    add->AddEventHandler("execute", Closure(this, &PellucidWindow::OnAddClick));
-    AddEventHandler("hide", Closure(this, &PellucidWindow::OnHide));
+    add->AddEventHandler(MQEVT_EXECUTE, Closure(this, &PellucidWindow::OnAddClick));
+    AddEventHandler(MQEVT_HIDE, Closure(this, &PellucidWindow::OnHide));
 }
 
 PellucidWindow::~PellucidWindow() = default;
@@ -55,7 +55,7 @@ void PellucidWindow::BuildRows(MQWidgetBase* parent) {
     for (uint64_t row = 0; row < plugin->rowCount; ++row) {
         MQButton* store = CreateButton(rowMatrix, platform::WideString());
         store->SetText(WIDE("S"));
-        store->AddEventHandler("leftdown", Closure(this, &PellucidWindow::OnStoreClick));
+        store->AddEventHandler(MQEVT_LEFTDOWN, Closure(this, &PellucidWindow::OnStoreClick));
         buttons.push_back(store);
         store->SetOutSpace(0.0);
         store->SetInSpace(0.0);
@@ -63,7 +63,7 @@ void PellucidWindow::BuildRows(MQWidgetBase* parent) {
 
         MQButton* recall = CreateButton(rowMatrix, platform::WideString());
         recall->SetText(WIDE("R"));
-        recall->AddEventHandler("leftdown", Closure(this, &PellucidWindow::OnRecallClick));
+        recall->AddEventHandler(MQEVT_LEFTDOWN, Closure(this, &PellucidWindow::OnRecallClick));
         recall->SetOutSpace(0.0);
         recall->SetInSpace(0.0);
         buttons.push_back(recall);
@@ -107,7 +107,7 @@ int64_t PellucidWindow::FindButton(const MQWidgetBase* sender) const {
 }
 
 bool PellucidWindow::Confirm(const platform::WideString& question) {
-    return ShowMessageBox(question, WIDE("Lucid")) == 1;
+    return ShowMessageBox(question, WIDE("Lucid")) == MQBOX_OK;
 }
 
 // Ctrl is tested first, so Ctrl with Shift appends. A pressed button (a slot that holds

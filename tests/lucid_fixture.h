@@ -20,7 +20,7 @@
 #include "host/settings.h"
 #include "host/widgets.h"
 #include "host/xml.h"
-#include "plugin/mq_boundary.h"
+#include "abi/abi.h"
 
 class LucidTest : public ::testing::Test {
 protected:

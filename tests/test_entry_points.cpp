@@ -23,8 +23,8 @@ TEST_F(EntryPoints, AnOldHostIsRefusedBeforeBinding) {
 }
 
 TEST_F(EntryPoints, InitWithAFileThatIsNotTheHostFails) {
-    EXPECT_EQ(plugin->Init("/no/such/host"), 0);
-    EXPECT_EQ(plugin->Init(nullptr), 0);
+    EXPECT_EQ(plugin->MQInit("/no/such/host"), 0);
+    EXPECT_EQ(plugin->MQInit(nullptr), 0);
 }
 
 TEST_F(EntryPoints, IdentityAnswersBeforeAndAfterTheHandshake) {
@@ -41,20 +41,20 @@ TEST_F(EntryPoints, IdentityAnswersBeforeAndAfterTheHandshake) {
 }
 
 TEST_F(EntryPoints, StationPluginHasOneMenuStringAndNoFileTypes) {
-    EXPECT_EQ(plugin->EnumString(1), nullptr);
-    EXPECT_EQ(plugin->EnumString(-1), nullptr);
-    EXPECT_EQ(plugin->EnumFileType(0), nullptr);
-    EXPECT_EQ(plugin->EnumFileExt(0), nullptr);
+    EXPECT_EQ(plugin->MQEnumString(1), nullptr);
+    EXPECT_EQ(plugin->MQEnumString(-1), nullptr);
+    EXPECT_EQ(plugin->MQEnumFileType(0), nullptr);
+    EXPECT_EQ(plugin->MQEnumFileExt(0), nullptr);
 }
 
 TEST_F(EntryPoints, FileAndObjectExportsAnswerFalseForAStationPlugin) {
     ASSERT_TRUE(plugin->Handshake());
     int a = 0, b = 0;
-    EXPECT_EQ(plugin->ImportFile(0, &a, &b), 0);
-    EXPECT_EQ(plugin->ExportFile(0, &a, &b), 0);
-    EXPECT_EQ(plugin->Create(0, &a), 0);
-    EXPECT_EQ(plugin->ModifyObject(0, &a), 0);
-    EXPECT_EQ(plugin->ModifySelect(0, &a), 0);
+    EXPECT_EQ(plugin->MQImportFile(0, &a, &b), 0);
+    EXPECT_EQ(plugin->MQExportFile(0, &a, &b), 0);
+    EXPECT_EQ(plugin->MQCreate(0, &a), 0);
+    EXPECT_EQ(plugin->MQModifyObject(0, &a), 0);
+    EXPECT_EQ(plugin->MQModifySelect(0, &a), 0);
     EXPECT_TRUE(journal().Calls().empty()) << journal().Text();
 }
 

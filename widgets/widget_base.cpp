@@ -82,7 +82,7 @@ size_t MQWidgetBase::RegisteredWidgetCount() { return TheRegistry().size(); }
 // new widget's events from their handlers, and its destruction would delete the new
 // widget and drop the new wrapper's entry.
 void MQWidgetBase::CreateWidget(const char* type) {
-    MQOption options[] = {{"type", Value(type)}, {"id", &id}, {nullptr, nullptr}};
+    MQOption options[] = {{MQWIDGET_KEY_TYPE, Value(type)}, {MQWIDGET_KEY_ID, &id}, {nullptr, nullptr}};
     Send(0, WidgetOp::Create, options);
     if (id == 0) return;
     owned = true;
@@ -108,7 +108,7 @@ int32_t MQWidgetBase::AddChild(MQWidgetBase* child) {
     if (child == nullptr) return -1;
     int32_t child_id = child->id;
     int32_t result = -1;
-    MQOption options[] = {{"child", &child_id}, {"result", &result}, {nullptr, nullptr}};
+    MQOption options[] = {{MQWIDGET_KEY_CHILD, &child_id}, {MQWIDGET_KEY_RESULT, &result}, {nullptr, nullptr}};
     Send(id, WidgetOp::AddChild, options);
     return result;
 }
@@ -116,16 +116,16 @@ int32_t MQWidgetBase::AddChild(MQWidgetBase* child) {
 void MQWidgetBase::RemoveChild(MQWidgetBase* child) {
     if (child == nullptr) return;
     int32_t child_id = child->id;
-    MQOption options[] = {{"child", &child_id}, {nullptr, nullptr}};
+    MQOption options[] = {{MQWIDGET_KEY_CHILD, &child_id}, {nullptr, nullptr}};
     Send(id, WidgetOp::RemoveChild, options);
 }
 
 void MQWidgetBase::AddEventHandler(const char* type, std::shared_ptr<MQWidgetEventClosureBase> closure) {
     unsigned char prior = 0;
-    MQOption options[] = {{"type", Value(type)},
-                          {"proc", reinterpret_cast<void*>(&WidgetEventProc)},
-                          {"pointer", closure.get()},
-                          {"prior", &prior},
+    MQOption options[] = {{MQWIDGET_KEY_TYPE, Value(type)},
+                          {MQWIDGET_KEY_PROC, reinterpret_cast<void*>(&WidgetEventProc)},
+                          {MQWIDGET_KEY_POINTER, closure.get()},
+                          {MQWIDGET_KEY_PRIOR, &prior},
                           {nullptr, nullptr}};
     Send(id, WidgetOp::AddEvent, options);
     handlers.push_back(std::move(closure));
@@ -140,9 +140,9 @@ std::shared_ptr<MQWidgetEventClosureBase> MQWidgetBase::FindHandler(const void* 
 
 void MQWidgetBase::SetVisible(bool visible) {
     unsigned char flag = visible ? 1 : 0;
-    SetValue("visible", &flag);
+    SetValue(MQKEY_VISIBLE, &flag);
 }
 
-void MQWidgetBase::SetInSpace(double space) { SetValue("inspace", &space); }
+void MQWidgetBase::SetInSpace(double space) { SetValue(MQKEY_INSPACE, &space); }
 
-void MQWidgetBase::SetOutSpace(double space) { SetValue("outspace", &space); }
+void MQWidgetBase::SetOutSpace(double space) { SetValue(MQKEY_OUTSPACE, &space); }

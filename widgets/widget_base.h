@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "plugin/mq_boundary.h"
+#include "abi/abi.h"
 
 class MQWidgetEventClosureBase;
 

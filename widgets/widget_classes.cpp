@@ -15,30 +15,30 @@ void* Text(const platform::WideString& text) { return const_cast<platform::WideC
 MQFrameBase::~MQFrameBase() = default;
 
 void MQFrameBase::SetAlignment(Alignment alignment) {
-    SetValue("alignment", Keyword(alignment == Alignment::Horizontal ? "horz" : "vert"));
+    SetValue(MQKEY_ALIGNMENT, Keyword(alignment == Alignment::Horizontal ? MQKEY_HORZ : MQKEY_VERT));
 }
 
-void MQFrameBase::SetMatrixColumn(int32_t columns) { SetValue("matrixcolumn", &columns); }
+void MQFrameBase::SetMatrixColumn(int32_t columns) { SetValue(MQKEY_MATRIXCOLUMN, &columns); }
 
-MQFrame::MQFrame() { CreateWidget("frame"); }
+MQFrame::MQFrame() { CreateWidget(MQWIDGET_TYPE_FRAME); }
 
 MQFrame::~MQFrame() = default;
 
-MQButton::MQButton() { CreateWidget("button"); }
+MQButton::MQButton() { CreateWidget(MQWIDGET_TYPE_BUTTON); }
 
 MQButton::~MQButton() = default;
 
-void MQButton::SetText(const platform::WideString& text) { SetValue("text", Text(text)); }
+void MQButton::SetText(const platform::WideString& text) { SetValue(MQKEY_TEXT, Text(text)); }
 
 bool MQButton::GetDown() const {
     unsigned char down = 0;
-    GetValue("down", &down);
+    GetValue(MQKEY_DOWN, &down);
     return down != 0;
 }
 
 void MQButton::SetDown(bool down) {
     unsigned char flag = down ? 1 : 0;
-    SetValue("down", &flag);
+    SetValue(MQKEY_DOWN, &flag);
 }
 
 // ---- Windows ----------------------------------------------------------------------------
@@ -87,7 +87,7 @@ void MQWindowBase::AddChildWindow(MQWindowBase* child) {
     if (child == nullptr) return;
     int32_t child_id = child->id;
     int32_t result = -1;
-    MQOption options[] = {{"child", &child_id}, {"result", &result}, {nullptr, nullptr}};
+    MQOption options[] = {{MQWIDGET_KEY_CHILD, &child_id}, {MQWIDGET_KEY_RESULT, &result}, {nullptr, nullptr}};
     Send(id, WidgetOp::AddChildWindow, options);
 }
 
@@ -99,57 +99,57 @@ void MQWindowBase::DeleteWidget(MQWidgetBase* widget) {
 int32_t MQWindowBase::ShowMessageBox(const platform::WideString& message, const platform::WideString& title) {
     int32_t parent = id;
     int32_t result = 0;
-    MQOption options[] = {{"type", Keyword("messagebox")},
-                          {"messagetype", Keyword("okcancel")},
-                          {"parent", &parent},
-                          {"message", Text(message)},
-                          {"title", Text(title)},
-                          {"result", &result},
+    MQOption options[] = {{MQWIDGET_KEY_TYPE, Keyword(MQBOX_TYPE)},
+                          {MQBOX_KEY_MESSAGE_TYPE, Keyword(MQBOX_OKCANCEL)},
+                          {MQWIDGET_KEY_PARENT, &parent},
+                          {MQBOX_KEY_MESSAGE, Text(message)},
+                          {MQBOX_KEY_TITLE, Text(title)},
+                          {MQWIDGET_KEY_RESULT, &result},
                           {nullptr, nullptr}};
     Send(0, WidgetOp::MessageBox, options);
     return result;
 }
 
-void MQWindowBase::SetTitle(const platform::WideString& title) { SetValue("title", Text(title)); }
+void MQWindowBase::SetTitle(const platform::WideString& title) { SetValue(MQKEY_TITLE, Text(title)); }
 
 void MQWindowBase::SetCloseButton(bool shown) {
     unsigned char flag = shown ? 1 : 0;
-    SetValue("closebutton", &flag);
+    SetValue(MQKEY_CLOSEBUTTON, &flag);
 }
 
 void MQWindowBase::SetCanResize(bool resizable) {
     unsigned char flag = resizable ? 1 : 0;
-    SetValue("canresize", &flag);
+    SetValue(MQKEY_CANRESIZE, &flag);
 }
 
 int32_t MQWindowBase::GetPosX() const {
     int32_t x = 0;
-    GetValue("pos_x", &x);
+    GetValue(MQKEY_POS_X, &x);
     return x;
 }
 
-void MQWindowBase::SetPosX(int32_t x) { SetValue("pos_x", &x); }
+void MQWindowBase::SetPosX(int32_t x) { SetValue(MQKEY_POS_X, &x); }
 
 int32_t MQWindowBase::GetPosY() const {
     int32_t y = 0;
-    GetValue("pos_y", &y);
+    GetValue(MQKEY_POS_Y, &y);
     return y;
 }
 
-void MQWindowBase::SetPosY(int32_t y) { SetValue("pos_y", &y); }
+void MQWindowBase::SetPosY(int32_t y) { SetValue(MQKEY_POS_Y, &y); }
 
-void MQWindowBase::SetWidth(int32_t width) { SetValue("width", &width); }
+void MQWindowBase::SetWidth(int32_t width) { SetValue(MQKEY_WIDTH, &width); }
 
-void MQWindowBase::SetHeight(int32_t height) { SetValue("height", &height); }
+void MQWindowBase::SetHeight(int32_t height) { SetValue(MQKEY_HEIGHT, &height); }
 
 std::array<int32_t, 4> MQWindowBase::GetJustSize() const {
     std::array<int32_t, 4> size = {0, 0, -1, -1};
-    GetValue("justsize", size.data());
+    GetValue(MQKEY_JUSTSIZE, size.data());
     return size;
 }
 
 MQWindow::MQWindow(MQWindowBase& parent) {
-    CreateWidget("window");
+    CreateWidget(MQWIDGET_TYPE_WINDOW);
     parent.AddChildWindow(this);
 }
 
@@ -159,7 +159,7 @@ MQWindow::~MQWindow() = default;
 
 MQWindow MQWindow::GetMainWindow() {
     int32_t result = -1;
-    MQOption options[] = {{"system", Keyword("main_window")}, {"result", &result}, {nullptr, nullptr}};
+    MQOption options[] = {{MQWIDGET_KEY_SYSTEM, Keyword(MQWIDGET_SYSTEM_MAIN_WINDOW)}, {MQWIDGET_KEY_RESULT, &result}, {nullptr, nullptr}};
     Send(0, WidgetOp::GetSystem, options);
     return MQWindow(Existing{result});
 }

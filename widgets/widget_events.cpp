@@ -11,50 +11,50 @@ namespace {
 
 // The mouse events, in the order the names are tried.
 constexpr const char* kMouseEvents[] = {
-    "leftdown",  "leftup",    "leftdoubleclick",  "middledown", "middleup",  "middledoubleclick",
-    "rightdown", "rightup",   "rightdoubleclick", "mousemove",  "mousewheel"};
+    MQEVT_LEFTDOWN,  MQEVT_LEFTUP,  MQEVT_LEFTDOUBLECLICK,  MQEVT_MIDDLEDOWN, MQEVT_MIDDLEUP,
+    MQEVT_MIDDLEDOUBLECLICK, MQEVT_RIGHTDOWN, MQEVT_RIGHTUP, MQEVT_RIGHTDOUBLECLICK,
+    MQEVT_MOUSEMOVE, MQEVT_MOUSEWHEEL};
 
-
-// Bits of "button_state" above 0x20 mean nothing to the plug-in.
+// Bits of "button_state" above MQMOUSE_FLAG20 mean nothing to the plug-in.
 template <typename Record>
 void ReadButtonState(const MQOption* options, Record& record) {
-    int32_t state = GetOptionInt(options, "button_state", 0);
-    record.LButton = (state & 0x01) != 0;
-    record.MButton = (state & 0x10) != 0;
-    record.RButton = (state & 0x02) != 0;
-    record.Shift = (state & 0x04) != 0;
-    record.Ctrl = (state & 0x08) != 0;
-    record.Flag20 = (state & 0x20) != 0;
+    int32_t state = GetOptionInt(options, MQMOUSE_KEY_BUTTON_STATE, 0);
+    record.LButton = (state & MQMOUSE_LEFT) != 0;
+    record.MButton = (state & MQMOUSE_MIDDLE) != 0;
+    record.RButton = (state & MQMOUSE_RIGHT) != 0;
+    record.Shift = (state & MQMOUSE_SHIFT) != 0;
+    record.Ctrl = (state & MQMOUSE_CTRL) != 0;
+    record.Flag20 = (state & MQMOUSE_FLAG20) != 0;
 }
 
 WidgetMouseRecord ReadMouseRecord(const MQOption* options) {
     WidgetMouseRecord record{};
-    record.client_x = GetOptionInt(options, "client_x", 0);
-    record.client_y = GetOptionInt(options, "client_y", 0);
-    record.screen_x = GetOptionInt(options, "screen_x", 0);
-    record.screen_y = GetOptionInt(options, "screen_y", 0);
-    record.down_x = GetOptionInt(options, "down_x", 0);
-    record.down_y = GetOptionInt(options, "down_y", 0);
-    record.last_x = GetOptionInt(options, "last_x", 0);
-    record.last_y = GetOptionInt(options, "last_y", 0);
-    record.wheel_delta = GetOptionInt(options, "wheel_delta", 0);
+    record.client_x = GetOptionInt(options, MQEVT_KEY_CLIENT_X, 0);
+    record.client_y = GetOptionInt(options, MQEVT_KEY_CLIENT_Y, 0);
+    record.screen_x = GetOptionInt(options, MQEVT_KEY_SCREEN_X, 0);
+    record.screen_y = GetOptionInt(options, MQEVT_KEY_SCREEN_Y, 0);
+    record.down_x = GetOptionInt(options, MQEVT_KEY_DOWN_X, 0);
+    record.down_y = GetOptionInt(options, MQEVT_KEY_DOWN_Y, 0);
+    record.last_x = GetOptionInt(options, MQEVT_KEY_LAST_X, 0);
+    record.last_y = GetOptionInt(options, MQEVT_KEY_LAST_Y, 0);
+    record.wheel_delta = GetOptionInt(options, MQEVT_KEY_WHEEL_DELTA, 0);
     ReadButtonState(options, record);
     return record;
 }
 
 WidgetKeyRecord ReadKeyRecord(const MQOption* options) {
     WidgetKeyRecord record{};
-    record.key = GetOptionInt(options, "key", 0);
-    record.auto_repeat = GetOptionInt(options, "auto_repeat", 0) != 0;
+    record.key = GetOptionInt(options, MQEVT_KEY_KEY, 0);
+    record.auto_repeat = GetOptionInt(options, MQEVT_KEY_AUTO_REPEAT, 0) != 0;
     ReadButtonState(options, record);
     return record;
 }
 
 int32_t DeliverEvent(void* document, const MQOption* options, void* pointer) {
-    int32_t target = GetOptionInt(options, "target_id", 0);
-    int32_t sender = GetOptionInt(options, "sender_id", 0);
+    int32_t target = GetOptionInt(options, MQEVT_KEY_TARGET_ID, 0);
+    int32_t sender = GetOptionInt(options, MQEVT_KEY_SENDER_ID, 0);
     if (options == nullptr) return 0;
-    const char* name = static_cast<const char*>(FindOptionValue(options, "type"));
+    const char* name = static_cast<const char*>(FindOptionValue(options, MQEVT_KEY_TYPE));
     if (name == nullptr) return 0;
     MQWidgetBase* widget = MQWidgetBase::FindWidget(target);
     if (widget == nullptr) return 0;
@@ -74,7 +74,7 @@ int32_t DeliverEvent(void* document, const MQOption* options, void* pointer) {
         return closure->Invoke(sender_widget, document, &record);
     }
     if (kind == WidgetRecordKind::Paint) {
-        auto canvas = std::make_unique<MQCanvas>(FindOptionValue(options, "canvas"));
+        auto canvas = std::make_unique<MQCanvas>(FindOptionValue(options, MQEVT_KEY_CANVAS));
         WidgetPaintRecord record{canvas.get()};
         int32_t result = closure->Invoke(sender_widget, document, &record);
         canvas.release();
@@ -91,8 +91,8 @@ WidgetRecordKind RecordKindOf(const char* event_name) {
     for (const char* mouse : kMouseEvents) {
         if (std::strcmp(event_name, mouse) == 0) return WidgetRecordKind::Mouse;
     }
-    if (std::strcmp(event_name, "keydown") == 0 || std::strcmp(event_name, "keyup") == 0) return WidgetRecordKind::Key;
-    if (std::strcmp(event_name, "paint") == 0) return WidgetRecordKind::Paint;
+    if (std::strcmp(event_name, MQEVT_KEYDOWN) == 0 || std::strcmp(event_name, MQEVT_KEYUP) == 0) return WidgetRecordKind::Key;
+    if (std::strcmp(event_name, MQEVT_PAINT) == 0) return WidgetRecordKind::Paint;
     return WidgetRecordKind::None;
 }
 

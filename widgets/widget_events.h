@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <typeinfo>
 
-#include "plugin/mq_boundary.h"
+#include "abi/abi.h"
 #include "widgets/widget_base.h"
 
 class MQCanvas;
 
 // Built for one mouse event; every field is 0 or false unless the host sent its key. The
-// flags are bits of "button_state": 0x01, 0x10, 0x02, 0x04, 0x08, 0x20 in this order.
+// flags are bits of "button_state" (abi/mouse.h), in this order.
 struct WidgetMouseRecord {
     int32_t client_x;
     int32_t client_y;

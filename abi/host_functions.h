@@ -1,10 +1,39 @@
-// The host functions that the plug-in binds by name, in binding order.
+// The host functions that a plug-in binds by name, in binding order, and the signatures
+// of the ten that this plug-in calls.
 //
 // One list serves both sides of the boundary: the plug-in's host API table and its
 // binding walk are generated from it, and so are the stand-in host's exports.
-// CALLED(name) marks the ten functions that the plug-in calls (their signatures are in
-// mq_boundary.h); BOUND(name) marks the 165 that it only looks up.
+// CALLED(name) marks the ten functions that the plug-in calls (their signatures are
+// below, as name##_Fn); BOUND(name) marks the 165 that it only looks up.
 #pragma once
+
+#include <cstdint>
+
+extern "C" {
+
+// Sends a message (messages.h) with its record; the answer is never read.
+typedef int32_t MQ_SendMessage_Fn(int32_t code, void* message);
+// A widget operation (widget_ops.h) on `widget` with an option array; outputs come back
+// through the array's preset variables, the answer is never read.
+typedef int32_t MQWidget_Value_Fn(int32_t widget, int32_t op, void* options);
+// An XML operation (xml_ops.h) on `element` with its record; the answer is never read.
+typedef int32_t MQXmlElem_Value_Fn(void* element, int32_t op, void* record);
+// The number of object places of a document; places may be empty.
+typedef int32_t MQDoc_GetObjectCount_Fn(void* document);
+// The object at a place, or null for an empty place or one out of range.
+typedef void* MQDoc_GetObject_Fn(void* document, int32_t index);
+// The object's index in the document; negative for one the document does not count.
+typedef int32_t MQDoc_GetObjectIndex_Fn(void* document, void* object);
+// Writes the object's name, in the system's ANSI code page, into `buffer` of `size` bytes.
+typedef void MQObj_GetName_Fn(void* object, char* buffer, int32_t size);
+// Non-zero when the object is shown.
+typedef uint32_t MQObj_GetVisible_Fn(void* object);
+// Shows (MQOBJ_VISIBLE) or hides (MQOBJ_HIDDEN) the object.
+typedef void MQObj_SetVisible_Fn(void* object, uint32_t visible);
+// An integer value of the object by code (objects.h).
+typedef int32_t MQObj_GetIntValue_Fn(void* object, int32_t code);
+
+}  // extern "C"
 
 #define MQ_HOST_FUNCTIONS(CALLED, BOUND) \
     /* application-wide, positions 1 to 11 */ \
