@@ -2,7 +2,7 @@
 // file that keeps it across a restart.
 #include <gtest/gtest.h>
 
-#include "bound_host.h"
+#include "support/bound_host.h"
 
 #include <atomic>
 #include <filesystem>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "lucid_fixture.h"
+#include "support/lucid_fixture.h"
 #include "platform/platform.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The slot list and its operations, run against the stand-in host's documents.
 #include <gtest/gtest.h>
 
-#include "bound_host.h"
+#include "support/bound_host.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // host's trees themselves: traversal, removal, refusals and their file form.
 #include <gtest/gtest.h>
 
-#include "bound_host.h"
+#include "support/bound_host.h"
 
 #include <string>
 #include <vector>

@@ -12,7 +12,7 @@
 #include "host/host.h"
 #include "host/journal.h"
 #include "host/plugin_module.h"
-#include "bound_host.h"
+#include "support/bound_host.h"
 #include "host/widgets.h"
 #include "plugin/host_api.h"
 #include "widgets/widget_classes.h"

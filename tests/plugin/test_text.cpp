@@ -3,7 +3,7 @@
 // 1252 where these tests run; elsewhere it is UTF-8.
 #include <gtest/gtest.h>
 
-#include "bound_host.h"
+#include "support/bound_host.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // The stand-in host's documents, through the host functions as the plug-in binds them.
 #include <gtest/gtest.h>
 
-#include "bound_host.h"
+#include "support/bound_host.h"
 
 #include <cstring>
 #include <string>

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "test_widget_fixture.h"
+#include "support/widget_fixture.h"
 
 namespace {
 

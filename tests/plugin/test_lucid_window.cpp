@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "lucid_fixture.h"
+#include "support/lucid_fixture.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Widget identity, the registry and the property requests, through the stand-in host.
 #include <memory>
 
-#include "test_widget_fixture.h"
+#include "support/widget_fixture.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // stand-in host.
 #include <string>
 
-#include "plugin_fixture.h"
+#include "support/plugin_fixture.h"
 
 namespace {
 

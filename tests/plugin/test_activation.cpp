@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "lucid_fixture.h"
+#include "support/lucid_fixture.h"
 
 namespace {
 

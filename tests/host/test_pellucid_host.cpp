@@ -1,5 +1,5 @@
 // pellucid-host's engine driven by scripts, as the program drives it: what it prints and
-// the files it writes, compared with the expected files in tests/expected. The sessions
+// the files it writes, compared with the expected files in tests/host/expected. The sessions
 // run in a temporary folder with relative file names, so nothing printed or written
 // depends on where the test runs.
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "test_widget_fixture.h"
+#include "support/widget_fixture.h"
 
 namespace {
 
