@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "abi/xml_ops.h"
 #include "plugin/host_api.h"
 
 using platform::CodePage;
@@ -48,6 +49,13 @@ MQXmlElement FindChildElement(MQXmlElement parent, const char* name) {
     return record[1];
 }
 
+MQXmlElement NextChildElement(MQXmlElement parent, MQXmlElement child) {
+    if (parent == nullptr || child == nullptr) return nullptr;
+    void* record[3] = {nullptr, child, nullptr};  // name filter: none; out: the next child
+    g_host.MQXmlElem_Value(parent, MQXML_NEXT_CHILD, record);
+    return record[2];
+}
+
 void RemoveChildElement(MQXmlElement parent, MQXmlElement child) {
     if (parent == nullptr || child == nullptr) return;
     int32_t result = 0;  // the host's answer is not read
@@ -75,6 +83,13 @@ bool GetTextWide(MQXmlElement element, platform::WideString& text) {
 void SetTextWide(MQXmlElement element, const platform::WideString& text) {
     if (element == nullptr) return;
     std::string utf8 = WideToUtf8(text);
+    void* record[1] = {In(utf8)};
+    g_host.MQXmlElem_Value(element, MQXML_SET_TEXT, record);
+}
+
+void SetTextAnsi(MQXmlElement element, const std::string& text) {
+    if (element == nullptr) return;
+    std::string utf8 = AnsiToUtf8(text);
     void* record[1] = {In(utf8)};
     g_host.MQXmlElem_Value(element, MQXML_SET_TEXT, record);
 }

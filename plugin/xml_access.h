@@ -10,8 +10,8 @@
 
 #include <string>
 
+#include "abi/records.h"
 #include "platform/platform.h"
-#include "abi/abi.h"
 
 // Adds a child named `name` (ANSI) at the end of `parent`'s children; the new element, or
 // null when the host adds none.
@@ -19,6 +19,8 @@ MQXmlElement AddChildElement(MQXmlElement parent, const char* name);
 // The first child of `parent` named `name` (ANSI), or null. A null name finds the first
 // child of any name.
 MQXmlElement FindChildElement(MQXmlElement parent, const char* name);
+// The child of `parent` that follows `child`, of any name, or null after the last.
+MQXmlElement NextChildElement(MQXmlElement parent, MQXmlElement child);
 // Removes `child`, with everything under it, from `parent`'s children. The child's handle
 // is dead afterwards.
 void RemoveChildElement(MQXmlElement parent, MQXmlElement child);
@@ -28,6 +30,8 @@ std::string GetTextAnsi(MQXmlElement element);
 // The element's text in UTF-16 and true; an empty `text` and false when it has none.
 bool GetTextWide(MQXmlElement element, platform::WideString& text);
 void SetTextWide(MQXmlElement element, const platform::WideString& text);
+// Sets the element's text from the ANSI code page.
+void SetTextAnsi(MQXmlElement element, const std::string& text);
 
 // The attribute's value in the ANSI code page and true; an empty `value` and false when
 // the attribute is absent. `name` is ANSI.

@@ -1,5 +1,7 @@
 // Start-up, shut-down and activation of the plug-in, with the window's shown state and
 // place kept in the host's plug-in settings.
+#include "abi/messages.h"
+#include "plugin/host_api.h"
 #include "plugin/settings.h"
 #include "slots/pellucid.h"
 #include "slots/pellucid_window.h"
@@ -23,9 +25,11 @@ BOOL32 Pellucid::Initialize() {
         x = settings->LoadInt(kPosXKey, -1);
         y = settings->LoadInt(kPosYKey, -1);
     }
+    NewDocumentEra();
     if (window == nullptr) {
         MQWindow main = MQWindow::GetMainWindow();
-        window = new PellucidWindow(this, main);
+        NewWindowEra();
+        window = std::make_unique<PellucidWindow>(this, main);
         if (x >= 0 && y >= 0) {
             window->SetPosX(x);
             window->SetPosY(y);
@@ -45,16 +49,27 @@ void Pellucid::Exit() {
             settings->SaveInt(kPosYKey, window->GetPosY());
         }
     }
-    delete window;
-    window = nullptr;
+    NewDocumentEra();
+    NewWindowEra();
+    window.reset();
 }
 
 BOOL32 Pellucid::Activate(MQDocument, BOOL32 flag) {
     if (window == nullptr) return 0;
     active = flag != 0;
     window->SetVisible(active);
-    window->FitToContent();
+    if (window != nullptr) window->FitToContent();  // unless an exit came meanwhile
     return active ? 1 : 0;
 }
 
 BOOL32 Pellucid::IsActivated(MQDocument) { return window != nullptr && active ? 1 : 0; }
+
+void Pellucid::WindowClosed() {
+    if (!active) return;
+    active = false;
+    uint32_t product = 0, id = 0;
+    GetPlugInID(&product, &id);
+    int32_t flag = 0;
+    MQSendMessageInfo message{product, id, 0, &flag};
+    g_host.MQ_SendMessage(MQ_MESSAGE_ACTIVATE, &message);
+}

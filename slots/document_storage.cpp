@@ -9,33 +9,9 @@
 // A list's position among its siblings is its slot number; nothing else is stored.
 #include <string>
 
-#include "plugin/host_api.h"
 #include "plugin/xml_access.h"
 #include "slots/pellucid.h"
 #include "slots/pellucid_window.h"
-
-namespace {
-
-// The element's first child of any name, or null.
-MQXmlElement FirstChild(MQXmlElement parent) {
-    void* record[2] = {nullptr, nullptr};  // name filter: none; out: the child
-    g_host.MQXmlElem_Value(parent, MQXML_FIRST_CHILD, record);
-    return record[1];
-}
-
-// The child of `parent` that follows `child`, of any name, or null after the last.
-MQXmlElement NextChild(MQXmlElement parent, MQXmlElement child) {
-    void* record[3] = {nullptr, child, nullptr};
-    g_host.MQXmlElem_Value(parent, MQXML_NEXT_CHILD, record);
-    return record[2];
-}
-
-void SetText(MQXmlElement element, const std::string& utf8) {
-    void* record[1] = {const_cast<char*>(utf8.c_str())};
-    g_host.MQXmlElem_Value(element, MQXML_SET_TEXT, record);
-}
-
-}  // namespace
 
 // Writes every slot up to the last that holds entries; the empty slots after it are
 // dropped from the list itself. Without an element from the host there is nowhere to
@@ -48,7 +24,7 @@ void Pellucid::OnSaveDocument(MQDocument, const char*, DocumentXmlArgs* args) {
         MQXmlElement list = AddChildElement(store, "list");
         for (const auto& [name, visible] : slot) {
             MQXmlElement entry = AddChildElement(list, "name");
-            SetText(entry, AnsiToUtf8(name));
+            SetTextAnsi(entry, name);
             SetAttributeAnsi(entry, "visible", visible ? "true" : "false");
         }
     }
@@ -61,15 +37,17 @@ void Pellucid::OnSaveDocument(MQDocument, const char*, DocumentXmlArgs* args) {
 // even when the document holds none.
 void Pellucid::OnLoadDocument(MQDocument, const char*, DocumentXmlArgs* args) {
     MQXmlElement element = args != nullptr ? args->element : nullptr;
-    MQXmlElement store = element != nullptr ? FirstChild(element) : nullptr;
-    MQXmlElement list = store != nullptr ? FirstChild(store) : nullptr;
+    MQXmlElement store = element != nullptr ? FindChildElement(element, nullptr) : nullptr;
+    MQXmlElement list = store != nullptr ? FindChildElement(store, nullptr) : nullptr;
+    NewDocumentEra();
     if (window != nullptr) window->ReleaseAllButtons();
     slots.clear();
     rowCount = 5;
-    for (; list != nullptr; list = NextChild(store, list)) {
+    for (; list != nullptr; list = NextChildElement(store, list)) {
         Slot slot;
         slot.max_load_factor(kSlotMaxLoadFactor);
-        for (MQXmlElement entry = FirstChild(list); entry != nullptr; entry = NextChild(list, entry)) {
+        for (MQXmlElement entry = FindChildElement(list, nullptr); entry != nullptr;
+             entry = NextChildElement(list, entry)) {
             std::string name = GetTextAnsi(entry);
             std::string visible;
             GetAttributeAnsi(entry, "visible", visible);
@@ -77,6 +55,6 @@ void Pellucid::OnLoadDocument(MQDocument, const char*, DocumentXmlArgs* args) {
         }
         slots.push_back(std::move(slot));
     }
-    if (slots.size() > rowCount) rowCount = slots.size();
+    if (slots.size() > static_cast<size_t>(rowCount)) rowCount = static_cast<Row>(slots.size());
     if (window != nullptr) window->RebuildRows();
 }

@@ -1,5 +1,6 @@
 #include "slots/pellucid.h"
 
+#include "abi/exports.h"
 #include "platform/platform.h"
 #include "slots/pellucid_window.h"
 #include "slots/version.h"
@@ -13,9 +14,11 @@ MQBasePlugin* GetPluginClass() { return &g_plugin; }
 Pellucid::Pellucid() { platform::UseUserCharacterLocale(); }
 
 // The window goes first (it deletes its widgets in the host), then the slot list.
-Pellucid::~Pellucid() {
-    delete window;
-    window = nullptr;
+Pellucid::~Pellucid() { window.reset(); }
+
+void Pellucid::AddRow() {
+    rowCount += 1;
+    if (window != nullptr) window->RebuildRows();
 }
 
 void Pellucid::GetPlugInID(uint32_t* product, uint32_t* id) {

@@ -12,6 +12,11 @@
 
 class PellucidWindow;
 
+// A row of the slot window, the index of its slot, and a count of rows: the 32-bit signed
+// integer in which slot indices cross the window's calls. Rows are added one "Add" at a
+// time, two widgets each, so the count never comes near the type's limit.
+using Row = int32_t;
+
 class Pellucid : public MQStationPlugin {
 public:
     static constexpr uint32_t kProductID = 0x7C4B21D9;
@@ -44,11 +49,37 @@ public:
     // The plug-in's section of the host's plug-in settings; null when the host offers none.
     std::unique_ptr<MQSetting> OpenSettingsSection();
 
-    // The slot window, owned: made by Initialize, destroyed by Exit or at unload.
-    PellucidWindow* window = nullptr;
+    // The slot window: made by Initialize, destroyed by Exit or at unload.
+    std::unique_ptr<PellucidWindow> window;
     // Whether the plug-in counts itself activated, that is, its window is meant to be
-    // shown. The window clears it when the user closes it.
+    // shown. Cleared when the user closes the window.
     bool active = false;
+
+    // ---- What the window asks of the plug-in ----------------------------------------------
+
+    // "Add": one row more, and the window rebuilds its rows.
+    void AddRow();
+    // The window was closed while the plug-in counted itself active: it no longer does,
+    // and tells the host so (message 100 with flag 0). A hide through Activate finds the
+    // flag already clear and does nothing.
+    void WindowClosed();
+
+    // ---- Waiting on the host ---------------------------------------------------------------
+    // A host may deliver events while the plug-in waits on it (a nested loop while a
+    // message box is open): the window may be destroyed and made anew, and a document
+    // load, an exit or a new start makes the document of the event that was being handled
+    // a thing of the past. The plug-in cannot ask the host whether a document handle still
+    // lives, so it counts those events instead. Code that waits takes a Moment first and,
+    // once the host answers, goes on only while the moment still holds.
+    struct Moment {
+        uint64_t windowEra;
+        uint64_t documentEra;
+    };
+    Moment Now() const { return {windowEra, documentEra}; }
+    // True while the same window lives and no document load, exit or start came since.
+    bool StillHolds(const Moment& moment) const {
+        return moment.windowEra == windowEra && moment.documentEra == documentEra;
+    }
 
     // ---- The slot list ------------------------------------------------------------------
     // Slot i belongs to row i of the slot window. Neither is tied to a document: a document
@@ -56,7 +87,7 @@ public:
 
     // Rows the slot window shows, the slots a user can address. Never below 5; only "Add"
     // and a document load raise it, and only a load lowers it (to 5 or the slots read).
-    uint64_t rowCount = 5;
+    Row rowCount = 5;
     // Never longer than rowCount; a row at or beyond its end is an empty slot. Slots
     // inside it may be empty.
     std::vector<Slot> slots;
@@ -71,11 +102,23 @@ public:
     // the slot and records every object. Append mode records only the objects for which
     // the host answers object value 262 with non-zero, and keeps the slot's other entries.
     // An index outside 0 .. rowCount-1 changes nothing. Returns 0.
-    int32_t StoreSlot(MQDocument document, int32_t index, bool append);
+    int32_t StoreSlot(MQDocument document, Row index, bool append);
     // Shows or hides every object whose name slot `index` holds, as recorded; leaves the
     // others alone. Returns 1 when the slot exists and holds entries, else 0 (and the
     // document is not visited).
-    int32_t RecallSlot(MQDocument document, int32_t index);
+    int32_t RecallSlot(MQDocument document, Row index);
     // Empties slot `index` when it exists; the list keeps its length. Returns 0.
-    int32_t ClearSlot(int32_t index);
+    int32_t ClearSlot(Row index);
+    // Whether slot `row` exists and holds entries: its "S" button is then shown down.
+    bool SlotHoldsEntries(Row row) const {
+        return row >= 0 && static_cast<size_t>(row) < slots.size() && !slots[static_cast<size_t>(row)].empty();
+    }
+
+private:
+    // Made a new window or destroyed one; and documents: a load, an exit or a start.
+    void NewWindowEra() { ++windowEra; }
+    void NewDocumentEra() { ++documentEra; }
+
+    uint64_t windowEra = 0;
+    uint64_t documentEra = 0;
 };

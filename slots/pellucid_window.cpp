@@ -2,7 +2,8 @@
 
 #include <memory>
 
-#include "plugin/host_api.h"
+#include "abi/message_box.h"
+#include "abi/widget_events.h"
 #include "slots/pellucid.h"
 
 namespace {
@@ -31,6 +32,18 @@ private:
     platform::Lock& lock_;
 };
 
+// Marks a rebuild as running for one scope, however the scope ends.
+class Rebuilding {
+public:
+    explicit Rebuilding(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Rebuilding() { flag_ = false; }
+    Rebuilding(const Rebuilding&) = delete;
+    Rebuilding& operator=(const Rebuilding&) = delete;
+
+private:
+    bool& flag_;
+};
+
 }  // namespace
 
 PellucidWindow::PellucidWindow(Pellucid* owner, MQWindowBase& parent) : MQWindow(parent), plugin(owner) {
@@ -52,14 +65,14 @@ void PellucidWindow::BuildRows(MQWidgetBase* parent) {
     rowMatrix->SetInSpace(0.0);
     rowMatrix->SetOutSpace(0.0);
     // The row count is read afresh for every row.
-    for (uint64_t row = 0; row < plugin->rowCount; ++row) {
+    for (Row row = 0; row < plugin->rowCount; ++row) {
         MQButton* store = CreateButton(rowMatrix, platform::WideString());
         store->SetText(WIDE("S"));
         store->AddEventHandler(MQEVT_LEFTDOWN, Closure(this, &PellucidWindow::OnStoreClick));
         buttons.push_back(store);
         store->SetOutSpace(0.0);
         store->SetInSpace(0.0);
-        if (row < plugin->slots.size() && !plugin->slots[row].empty()) store->SetDown(true);
+        if (plugin->SlotHoldsEntries(row)) store->SetDown(true);
 
         MQButton* recall = CreateButton(rowMatrix, platform::WideString());
         recall->SetText(WIDE("R"));
@@ -81,8 +94,9 @@ void PellucidWindow::ClearRows() {
     buttons.clear();
 }
 
+// By index: an event raised from inside a SetDown may rebuild the rows.
 void PellucidWindow::ReleaseAllButtons() {
-    for (MQButton* button : buttons) button->SetDown(false);
+    for (size_t i = 0; i < buttons.size(); ++i) buttons[i]->SetDown(false);
 }
 
 void PellucidWindow::FitToContent() {
@@ -92,9 +106,18 @@ void PellucidWindow::FitToContent() {
 }
 
 void PellucidWindow::RebuildRows() {
+    if (rebuilding) {
+        rebuildAgain = true;
+        return;
+    }
     LockHeld held(lock);
-    ClearRows();
-    BuildRows(container);
+    Rebuilding scope(rebuilding);
+    do {
+        rebuildAgain = false;
+        ++rowsEra;
+        ClearRows();
+        BuildRows(container);
+    } while (rebuildAgain);
     FitToContent();
 }
 
@@ -106,8 +129,17 @@ int64_t PellucidWindow::FindButton(const MQWidgetBase* sender) const {
     return -1;
 }
 
+// While the box is open the host may run a nested loop and deliver anything: an exit
+// destroys this window (and a start makes another), a document load or an "Add" rebuilds
+// the rows, and the host may close the event's document. Nothing of the window is read
+// once the plug-in says the window is not the one that asked.
 bool PellucidWindow::Confirm(const platform::WideString& question) {
-    return ShowMessageBox(question, WIDE("Lucid")) == MQBOX_OK;
+    Pellucid* owner = plugin;
+    const Pellucid::Moment asked = owner->Now();
+    const uint64_t rows = rowsEra;
+    bool ok = ShowMessageBox(question, WIDE("Lucid")) == MQBOX_OK;
+    if (!owner->StillHolds(asked)) return false;
+    return ok && rows == rowsEra;
 }
 
 // Ctrl is tested first, so Ctrl with Shift appends. A pressed button (a slot that holds
@@ -119,7 +151,7 @@ int32_t PellucidWindow::OnStoreClick(MQWidgetBase* sender, MQDocument document, 
     int64_t position = FindButton(sender);
     if (position < 0 || position % 2 != 0 || mouse == nullptr) return 0;
     MQButton* button = buttons[static_cast<size_t>(position)];
-    auto row = static_cast<int32_t>(position / 2);
+    auto row = static_cast<Row>(position / 2);
     if (mouse->Ctrl) {
         if (button->GetDown() && !Confirm(WIDE("Append?"))) return 0;
         button->SetDown(true);
@@ -138,25 +170,16 @@ int32_t PellucidWindow::OnStoreClick(MQWidgetBase* sender, MQDocument document, 
 int32_t PellucidWindow::OnRecallClick(MQWidgetBase* sender, MQDocument document, WidgetMouseRecord*) {
     int64_t position = FindButton(sender);
     if (position < 0) return 0;
-    return plugin->RecallSlot(document, static_cast<int32_t>(position / 2));
+    return plugin->RecallSlot(document, static_cast<Row>(position / 2));
 }
 
 int32_t PellucidWindow::OnAddClick(MQWidgetBase*, MQDocument) {
-    plugin->rowCount += 1;
-    RebuildRows();
+    plugin->AddRow();
     return 0;
 }
 
-// A hide while active comes from the user or the host closing the window: the plug-in
-// is no longer active, and tells the host so. A hide through Activate finds the flag
-// already clear.
+// A hide while active comes from the user or the host closing the window.
 int32_t PellucidWindow::OnHide(MQWidgetBase*, MQDocument) {
-    if (!plugin->active) return 0;
-    plugin->active = false;
-    uint32_t product = 0, id = 0;
-    plugin->GetPlugInID(&product, &id);
-    int32_t flag = 0;
-    MQSendMessageInfo message{product, id, 0, &flag};
-    g_host.MQ_SendMessage(MQ_MESSAGE_ACTIVATE, &message);
+    plugin->WindowClosed();
     return 0;
 }

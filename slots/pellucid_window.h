@@ -11,9 +11,14 @@
 
 class Pellucid;
 
-// The window keeps no slot data: it reads the plug-in's `rowCount` and `slots` and calls
-// its slot operations. It owns every frame and button it creates (through the window's
-// created widgets); the plug-in owns the window.
+// The window keeps no slot data: it reads the plug-in's `rowCount` and slots and asks the
+// plug-in's operations for every change. It owns every frame and button it creates
+// (through the window's created widgets); the plug-in owns the window.
+//
+// The host may call back into the plug-in while the window waits on it: a nested message
+// loop while a question is open, or an event raised from inside a widget call. A question
+// goes on only while the window, the rows and the event's document are the ones it was
+// asked for (see Confirm), and a rebuild asked for during a rebuild runs after it.
 class PellucidWindow : public MQWindow {
 public:
     // Builds the window as a child window of `parent` (the host's main window), neither
@@ -31,6 +36,9 @@ public:
     // Resizes the window to the size the host reports for its content.
     void FitToContent();
     // Rebuilds all rows from the plug-in's row count and slots, under the window's lock.
+    // Asked for again while it runs (by an event the host raises from inside one of its
+    // widget calls), it runs once more after it, so that the rows end as the plug-in's
+    // state says.
     void RebuildRows();
 
     // Widget event handlers; each result goes back to the host unchanged.
@@ -42,7 +50,11 @@ public:
 private:
     // The position of `sender` among the row buttons, or -1.
     int64_t FindButton(const MQWidgetBase* sender) const;
-    // Asks an OK/Cancel question titled "Lucid"; true only on OK.
+    // Asks an OK/Cancel question titled "Lucid"; true only on OK, and only when the
+    // question still stands once the host answers: the same window, with the same rows
+    // (so the clicked button is still a button of the window), and no document load, exit
+    // or start in between. False otherwise, and then the window may be gone: the caller
+    // must return at once without touching it.
     bool Confirm(const platform::WideString& question);
 
     Pellucid* plugin;
@@ -50,6 +62,10 @@ private:
     std::vector<MQButton*> buttons;
     MQFrame* container = nullptr;
     MQFrame* rowMatrix = nullptr;
+    // Counts the rebuilds: buttons of an older era are no longer in the host.
+    uint64_t rowsEra = 0;
+    bool rebuilding = false;
+    bool rebuildAgain = false;
     // Serialises rebuilding the rows. Declared last, so it goes first at destruction.
     platform::Lock lock;
 };

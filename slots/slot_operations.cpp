@@ -122,7 +122,7 @@ private:
 int32_t Pellucid::StoreSlot(MQDocument document, int32_t index, bool append) {
     // Rows come from the window and are below rowCount; anything else would write past
     // the list.
-    if (index < 0 || static_cast<uint64_t>(index) >= rowCount) return 0;
+    if (index < 0 || index >= rowCount) return 0;
     if (static_cast<size_t>(index) >= slots.size()) slots.resize(static_cast<size_t>(rowCount));
     Slot& slot = slots[static_cast<size_t>(index)];
     slot.max_load_factor(kSlotMaxLoadFactor);
