@@ -1,0 +1,232 @@
+// A host that is not polite: while the window's question is open, the host runs a nested
+// loop and delivers events and clicks before the box answers, and it may raise events
+// from inside the plug-in's own widget calls. Whatever comes meanwhile, the host survives,
+// sees no broken rule, and the slots and buttons end as the user would expect.
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/lucid_fixture.h"
+
+namespace {
+
+using host::Modifiers;
+
+// What the host does while the question is open, before it answers OK.
+enum class Meanwhile {
+    Nothing,
+    Deactivate,        // event 100 with 0: the host hides the window
+    Activate,          // event 100 with 1
+    Save,              // event 202
+    UserCloses,        // the window's close button
+    StoreAnotherRow,   // a plain click on row 3's "S", whose slot is empty
+    Add,               // "Add": the rows are rebuilt
+    LoadSameDocument,  // event 200 on the click's document
+    LoadOtherDocument, // the user opens another document, which the host loads
+    Exit,              // event 2: the window is destroyed
+    ExitAndStart,      // event 2, then 1: another window
+    Start,             // event 1 again, without an exit
+};
+
+enum class Box { Overwrite, Append, Clear };
+
+struct ReentryCase {
+    Box box;
+    Meanwhile meanwhile;
+};
+
+std::string CaseName(const ::testing::TestParamInfo<ReentryCase>& info) {
+    const char* boxes[] = {"Overwrite", "Append", "Clear"};
+    const char* actions[] = {"Nothing",  "Deactivate", "Activate",   "Save",
+                             "UserCloses", "StoreAnotherRow", "Add", "LoadSameDocument",
+                             "LoadOtherDocument", "Exit", "ExitAndStart", "Start"};
+    return std::string(boxes[static_cast<int>(info.param.box)]) + "Meanwhile" +
+           actions[static_cast<int>(info.param.meanwhile)];
+}
+
+// Slot 1 holds A and B shown and C hidden; the document then shows only C, and the user
+// clicks row 1's "S" (pressed), which asks. A and C pass an appending store's test.
+class Reentry : public LucidTest, public ::testing::WithParamInterface<ReentryCase> {
+protected:
+    void SetUp() override {
+        LucidTest::SetUp();
+        document->AddObject("A").SetAppendFilter(1);
+        document->AddObject("B").SetAppendFilter(0);
+        document->AddObject("C").SetAppendFilter(1);
+        StartShown();
+        std::unique_ptr<host::XmlElement> element = Element({"", "A+B+C-"});
+        ASSERT_EQ(Load(element.get()), 1);
+        ASSERT_EQ(StoreStates(), ".*...");
+        SetPicture("001");
+    }
+
+    // A plug-in element whose slots hold what `slots` describe (see Describe).
+    static std::unique_ptr<host::XmlElement> Element(const std::vector<std::string>& slots) {
+        auto element = std::make_unique<host::XmlElement>("plugin");
+        host::XmlElement& store = element->AppendChild("Store");
+        for (const std::string& slot : slots) {
+            host::XmlElement& list = store.AppendChild("list");
+            for (size_t i = 0; i + 1 < slot.size(); i += 2) {
+                host::XmlElement& entry = list.AppendChild("name");
+                entry.SetText(slot.substr(i, 1));
+                entry.SetAttribute("visible", slot[i + 1] == '+' ? "true" : "false");
+            }
+        }
+        return element;
+    }
+
+    // The slots as the plug-in saves them: one group a slot, "|" between, each entry its
+    // name and '+' (shown) or '-' (hidden), in name order.
+    std::string SavedSlots() {
+        host::XmlElement element("plugin");
+        Save(&element);
+        std::string text;
+        const host::XmlElement* store = element.FirstChild();
+        for (const host::XmlElement* list = store != nullptr ? store->FirstChild() : nullptr; list != nullptr;
+             list = list->NextSibling()) {
+            std::vector<std::string> entries;
+            for (const host::XmlElement* entry = list->FirstChild(); entry != nullptr; entry = entry->NextSibling()) {
+                const std::string* visible = entry->FindAttribute("visible");
+                entries.push_back(entry->Text() + (visible != nullptr && *visible == "true" ? "+" : "-"));
+            }
+            std::sort(entries.begin(), entries.end());
+            if (!text.empty() || list != store->FirstChild()) text += "|";
+            for (const std::string& entry : entries) text += entry;
+        }
+        return text;
+    }
+
+    static Modifiers KeysOf(Box box) {
+        if (box == Box::Append) return {false, true};
+        if (box == Box::Clear) return {true, false};
+        return {};
+    }
+
+    void Run(Meanwhile meanwhile) {
+        switch (meanwhile) {
+        case Meanwhile::Nothing:
+            break;
+        case Meanwhile::Deactivate:
+            Activate(0);
+            break;
+        case Meanwhile::Activate:
+            Activate(1);
+            break;
+        case Meanwhile::Save: {
+            host::XmlElement element("plugin");
+            Save(&element);
+            break;
+        }
+        case Meanwhile::UserCloses:
+            widgets().CloseWindow(Window(), doc());
+            break;
+        case Meanwhile::StoreAnotherRow:
+            ClickStore(3);
+            break;
+        case Meanwhile::Add:
+            PressAdd();
+            break;
+        case Meanwhile::LoadSameDocument: {
+            std::unique_ptr<host::XmlElement> element = Element({"A-"});
+            Load(element.get());
+            break;
+        }
+        case Meanwhile::LoadOtherDocument: {
+            host::Document& other = host::OpenDocument();
+            other.AddObject("X");
+            document = &other;
+            std::unique_ptr<host::XmlElement> element = Element({"X+"});
+            Load(element.get());
+            break;
+        }
+        case Meanwhile::Exit:
+            Exit();
+            break;
+        case Meanwhile::ExitAndStart:
+            Exit();
+            Initialize();
+            break;
+        case Meanwhile::Start:
+            Initialize();
+            break;
+        }
+    }
+};
+
+// What the click stores into slot 1 when its question goes ahead.
+std::string StoredIntoSlotOne(Box box) {
+    switch (box) {
+    case Box::Overwrite: return "A-B-C+";
+    case Box::Append: return "A-B+C+";  // A and C pass the test; B keeps its entry
+    case Box::Clear: return "";
+    }
+    return "?";
+}
+
+struct Expected {
+    std::string slots;   // as SavedSlots describes them
+    std::string states;  // the "S" buttons afterwards; "" when there is no window
+};
+
+// A window only hidden, a save, or another row's store takes nothing from the question,
+// which goes ahead; a rebuild of the rows, a document load, an exit or a start does, and
+// the question is dropped, changing nothing.
+Expected ExpectedAfter(Box box, Meanwhile meanwhile) {
+    std::string stored = StoredIntoSlotOne(box);
+    std::string one = stored.empty() ? "." : "*";
+    switch (meanwhile) {
+    case Meanwhile::Nothing:
+    case Meanwhile::Deactivate:
+    case Meanwhile::Activate:
+    case Meanwhile::Save:
+    case Meanwhile::UserCloses:
+        return {stored.empty() ? "" : "|" + stored, "." + one + "..."};
+    case Meanwhile::StoreAnotherRow:
+        return {"|" + stored + "||A-B-C+", "." + one + ".*."};
+    case Meanwhile::Add:
+        return {"|A+B+C-", ".*...."};
+    case Meanwhile::LoadSameDocument:
+        return {"A-", "*...."};
+    case Meanwhile::LoadOtherDocument:
+        return {"X+", "*...."};
+    case Meanwhile::Exit:
+        return {"|A+B+C-", ""};
+    case Meanwhile::ExitAndStart:
+    case Meanwhile::Start:
+        return {"|A+B+C-", ".*..."};
+    }
+    return {};
+}
+
+TEST_P(Reentry, TheHostSurvivesAndTheSlotsAndButtonsAreWhatTheUserMade) {
+    const ReentryCase c = GetParam();
+    int asked = 0;
+    widgets().SetAnswerer([&](const host::MessageBoxRequest&) -> std::optional<int32_t> {
+        if (++asked == 1) Run(c.meanwhile);
+        return MQBOX_OK;
+    });
+    host::EventOutcome outcome = ClickStore(1, KeysOf(c.box));
+    ASSERT_TRUE(outcome.refused.empty()) << outcome.refused;
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(outcome.result, 0);
+
+    Expected expected = ExpectedAfter(c.box, c.meanwhile);
+    EXPECT_EQ(StoreStates(), expected.states) << Picture();
+    EXPECT_EQ(widgets().ViolationsText(), "");
+    EXPECT_EQ(SavedSlots(), expected.slots);
+}
+
+std::vector<ReentryCase> AllCases() {
+    std::vector<ReentryCase> cases;
+    for (Box box : {Box::Overwrite, Box::Append, Box::Clear}) {
+        for (int m = 0; m <= static_cast<int>(Meanwhile::Start); ++m) cases.push_back({box, static_cast<Meanwhile>(m)});
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryBoxAndHostAction, Reentry, ::testing::ValuesIn(AllCases()), CaseName);
+
+}  // namespace
