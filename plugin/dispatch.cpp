@@ -2,6 +2,7 @@
 
 #include "plugin/guard.h"
 #include "abi/events.h"
+#include "abi/exports.h"
 #include "abi/mouse.h"
 #include "plugin/options.h"
 

@@ -1,3 +1,4 @@
+#include "abi/exports.h"
 #include "plugin/host_api.h"
 
 #include "platform/platform.h"

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-#include "abi/abi.h"
 #include "abi/host_functions.h"
 
 // Every entry is null from library load until MQInit binds it; only MQInit writes the

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "abi/abi.h"
+#include "abi/records.h"
 
 // The value pointer of the first entry named `name` (compared byte for byte), which may
 // itself be null; null when the array is null or holds no such entry.

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "abi/abi.h"
+#include "abi/records.h"
 
 
 

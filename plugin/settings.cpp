@@ -1,5 +1,6 @@
 #include "plugin/settings.h"
 
+#include "abi/messages.h"
 #include "platform/platform.h"
 #include "plugin/host_api.h"
 #include "plugin/options.h"

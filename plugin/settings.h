@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "abi/abi.h"
+#include "abi/records.h"
 #include "plugin/plugin_base.h"
 
 // An open section. Made by OpenSettingsSection and owned by its caller; destroying it

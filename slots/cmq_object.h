@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "abi/abi.h"
+#include "abi/objects.h"
+#include "abi/records.h"
 
 namespace cmq {
 

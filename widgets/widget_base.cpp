@@ -3,6 +3,7 @@
 #include <map>
 #include <new>
 
+#include "abi/widget_keys.h"
 #include "plugin/host_api.h"
 #include "widgets/widget_events.h"
 

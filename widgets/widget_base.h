@@ -12,7 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "abi/abi.h"
+#include "abi/records.h"
+#include "abi/widget_ops.h"
 
 class MQWidgetEventClosureBase;
 

@@ -2,6 +2,9 @@
 
 #include <memory>
 
+#include "abi/message_box.h"
+#include "abi/widget_keys.h"
+
 namespace {
 
 // Keywords and texts travel as the value pointer itself; the host only reads them.

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "abi/mouse.h"
 #include "plugin/guard.h"
 #include "plugin/options.h"
 #include "widgets/widget_classes.h"

@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <typeinfo>
 
-#include "abi/abi.h"
+#include "abi/records.h"
+#include "abi/widget_events.h"
 #include "widgets/widget_base.h"
 
 class MQCanvas;
