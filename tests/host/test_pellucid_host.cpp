@@ -27,10 +27,7 @@ namespace fs = std::filesystem;
 
 // The build copies the tour's scripts, the workshop scene and the expected files into
 // "lucid_data" beside the test program.
-std::string DataFile(const std::string& name) {
-    std::string program = platform::ProgramFile();
-    return program.substr(0, program.find_last_of("/\\") + 1) + "lucid_data/" + name;
-}
+std::string DataFile(const std::string& name) { return platform::ProgramFolder() + "lucid_data/" + name; }
 
 std::string ReadText(const std::string& file) {
     std::string content, error;
