@@ -58,28 +58,6 @@ std::vector<std::string> SplitCommand(const std::string& line) {
     return words;
 }
 
-int32_t FindWindowTitled(const std::string& title) {
-    for (int32_t id : TheWidgets().Ids()) {
-        const Widget* widget = TheWidgets().Find(id);
-        if (widget->type == "window" && !widget->main && widget->TitleUtf8() == title) return id;
-    }
-    return 0;
-}
-
-std::vector<int32_t> FindButtons(int32_t window, const std::string& text) {
-    std::vector<int32_t> found;
-    if (window == 0) return found;
-    std::vector<int32_t> stack{window};
-    while (!stack.empty()) {
-        const Widget* widget = TheWidgets().Find(stack.back());
-        stack.pop_back();
-        if (widget == nullptr) continue;
-        if (widget->type == "button" && widget->TextUtf8() == text) found.push_back(widget->id);
-        for (auto child = widget->children.rbegin(); child != widget->children.rend(); ++child) stack.push_back(*child);
-    }
-    return found;
-}
-
 std::string DefaultSettingsFile() {
     std::filesystem::path folder;
     if (const char* appdata = std::getenv("APPDATA"); appdata != nullptr && *appdata != '\0') {

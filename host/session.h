@@ -12,14 +12,9 @@
 #include "host/documents.h"
 #include "host/plugin_module.h"
 #include "host/scene_file.h"
+#include "host/widget_queries.h"
 
 namespace host {
-
-// The first window of the plug-in titled `title` (UTF-8), 0 when there is none.
-int32_t FindWindowTitled(const std::string& title);
-// The buttons showing `text` (UTF-8) inside `window`'s frames and the window itself, in
-// the order the window shows them.
-std::vector<int32_t> FindButtons(int32_t window, const std::string& text);
 
 struct SessionOptions {
     std::string plugin_file;    // the plug-in to load
