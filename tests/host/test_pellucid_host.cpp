@@ -16,7 +16,7 @@
 #include "host/file_io.h"
 #include "host/host.h"
 #include "host/plugin_module.h"
-#include "host/session.h"
+#include "host/cli/session.h"
 #include "host/widgets.h"
 #include "host/xml.h"
 #include "platform/platform.h"

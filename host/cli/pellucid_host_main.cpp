@@ -6,8 +6,9 @@
 #include <iostream>
 #include <string>
 
+#include "host/cli/session.h"
+#include "host/cli/settings_path.h"
 #include "host/plugin_module.h"
-#include "host/session.h"
 #include "platform/platform.h"
 
 namespace {
