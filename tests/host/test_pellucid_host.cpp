@@ -154,6 +154,21 @@ TEST_F(PellucidHost, AFileThatCannotBeOpenedIsOneLineToo) {
     EXPECT_EQ(out.str(), "the session has ended\n");
 }
 
+// The README quotes help's list of commands word for word; a command added, renamed or
+// described anew in the table shows up here until the README says the same.
+TEST_F(PellucidHost, TheReadmeQuotesHelpWordForWord) {
+    fs::copy_file(DataFile("workshop.scene"), "workshop.scene");
+    std::ostringstream out;
+    host::Session session(out, nullptr);
+    ASSERT_TRUE(session.Start({host::PluginFileBesideProgram(), "settings.xml", "workshop.scene"}));
+    out.str("");
+    session.Execute("help");
+    std::string help = out.str();
+    ASSERT_NE(help, "");
+    EXPECT_NE(ReadText(DataFile("README.md")).find("```text\n" + help + "```\n"), std::string::npos)
+        << "help prints:\n" << help;
+}
+
 TEST_F(PellucidHost, APluginFileThatCannotBeLoadedEndsTheStartInOneLine) {
     std::ostringstream out;
     host::Session session(out, nullptr);
