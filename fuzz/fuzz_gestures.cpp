@@ -24,7 +24,7 @@
 #include "fuzz/harness.h"
 #include "host/documents.h"
 #include "host/option_list.h"
-#include "host/session.h"
+#include "host/widget_queries.h"
 #include "host/widgets.h"
 #include "host/xml.h"
 #include "platform/platform.h"

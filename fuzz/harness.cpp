@@ -9,7 +9,7 @@
 #include "host/host.h"
 #include "host/journal.h"
 #include "host/plugin_module.h"
-#include "host/session.h"
+#include "host/widget_queries.h"
 #include "host/widgets.h"
 #include "plugin/host_api.h"
 #include "slots/pellucid.h"

@@ -12,11 +12,6 @@ bool Resolve(void* module, const char* name, Fn*& slot, std::string* missing) {
     return slot != nullptr;
 }
 
-std::string DirectoryOf(const std::string& file) {
-    size_t slash = file.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
-}
-
 }  // namespace
 
 std::unique_ptr<PluginModule> PluginModule::Load(const std::string& file, std::string* error) {
@@ -73,7 +68,7 @@ std::string HostModuleFile() {
 }
 
 std::string PluginFileBesideProgram() {
-    return DirectoryOf(platform::ProgramFile()) + "pellucid" + platform::ModuleSuffix();
+    return platform::ProgramFolder() + "pellucid" + platform::ModuleSuffix();
 }
 
 }  // namespace host

@@ -42,6 +42,9 @@ const ModuleLoader* UseModuleLoader(const ModuleLoader* loader);
 std::string ModuleFileOf(const void* address);
 // The file name of the running program.
 std::string ProgramFile();
+// The folder of the running program with its trailing separator, so that a file name
+// appended to it names a file beside the program; "" when the program's file is unknown.
+std::string ProgramFolder();
 // The ending of a loadable module's file name: ".dll" or ".so".
 const char* ModuleSuffix();
 

@@ -16,4 +16,10 @@ const ModuleLoader* UseModuleLoader(const ModuleLoader* loader) {
     return previous;
 }
 
+std::string ProgramFolder() {
+    std::string program = ProgramFile();
+    size_t separator = program.find_last_of("/\\");
+    return separator == std::string::npos ? std::string() : program.substr(0, separator + 1);
+}
+
 }  // namespace platform

@@ -16,7 +16,7 @@
 #include "host/file_io.h"
 #include "host/host.h"
 #include "host/plugin_module.h"
-#include "host/session.h"
+#include "host/cli/session.h"
 #include "host/widgets.h"
 #include "host/xml.h"
 #include "platform/platform.h"
@@ -27,10 +27,7 @@ namespace fs = std::filesystem;
 
 // The build copies the tour's scripts, the workshop scene and the expected files into
 // "lucid_data" beside the test program.
-std::string DataFile(const std::string& name) {
-    std::string program = platform::ProgramFile();
-    return program.substr(0, program.find_last_of("/\\") + 1) + "lucid_data/" + name;
-}
+std::string DataFile(const std::string& name) { return platform::ProgramFolder() + "lucid_data/" + name; }
 
 std::string ReadText(const std::string& file) {
     std::string content, error;
@@ -155,6 +152,21 @@ TEST_F(PellucidHost, AFileThatCannotBeOpenedIsOneLineToo) {
     out.str("");
     session.Execute("list");
     EXPECT_EQ(out.str(), "the session has ended\n");
+}
+
+// The README quotes help's list of commands word for word; a command added, renamed or
+// described anew in the table shows up here until the README says the same.
+TEST_F(PellucidHost, TheReadmeQuotesHelpWordForWord) {
+    fs::copy_file(DataFile("workshop.scene"), "workshop.scene");
+    std::ostringstream out;
+    host::Session session(out, nullptr);
+    ASSERT_TRUE(session.Start({host::PluginFileBesideProgram(), "settings.xml", "workshop.scene"}));
+    out.str("");
+    session.Execute("help");
+    std::string help = out.str();
+    ASSERT_NE(help, "");
+    EXPECT_NE(ReadText(DataFile("README.md")).find("```text\n" + help + "```\n"), std::string::npos)
+        << "help prints:\n" << help;
 }
 
 TEST_F(PellucidHost, APluginFileThatCannotBeLoadedEndsTheStartInOneLine) {

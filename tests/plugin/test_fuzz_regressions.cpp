@@ -11,7 +11,7 @@
 #include "host/journal.h"
 #include "host/option_list.h"
 #include "host/plugin_module.h"
-#include "host/session.h"
+#include "host/widget_queries.h"
 #include "host/widgets.h"
 #include "plugin/host_api.h"
 #include "slots/pellucid.h"

@@ -101,7 +101,7 @@ protected:
         previous_ = platform::UseModuleLoader(&kCountingLoader);
         // Hold the stand-in host module for the whole test, as the running host holds
         // itself, so the bound addresses stay valid.
-        host_file_ = DirectoryOfProgram() + MQHOST_FILE_NAME;
+        host_file_ = platform::ProgramFolder() + MQHOST_FILE_NAME;
         held_ = platform::SystemModuleLoader().load(host_file_.c_str());
         ASSERT_NE(held_, nullptr) << host_file_;
     }
@@ -110,11 +110,6 @@ protected:
         if (held_ != nullptr) platform::SystemModuleLoader().release(held_);
         g_host = MQHostApi{};
     }
-    static std::string DirectoryOfProgram() {
-        std::string program = platform::ProgramFile();
-        return program.substr(0, program.find_last_of("/\\") + 1);
-    }
-
     const platform::ModuleLoader* previous_ = nullptr;
     platform::Module held_ = nullptr;
     std::string host_file_;
@@ -158,7 +153,7 @@ TEST_F(HostBinding, BindingStopsAtTheFirstMissingName) {
 }
 
 TEST_F(HostBinding, AFileThatCannotBeLoadedTouchesNothing) {
-    EXPECT_EQ(MQInit((DirectoryOfProgram() + "no-such-host-module").c_str()), 0);
+    EXPECT_EQ(MQInit((platform::ProgramFolder() + "no-such-host-module").c_str()), 0);
     EXPECT_EQ(MQInit(nullptr), 0);
     EXPECT_EQ(CountingLoader::loads, 0);
     EXPECT_EQ(CountingLoader::releases, 0);

@@ -16,7 +16,7 @@
 #include "host/journal.h"
 #include "host/option_list.h"
 #include "host/plugin_module.h"
-#include "host/session.h"
+#include "host/widget_queries.h"
 #include "host/settings.h"
 #include "host/widgets.h"
 #include "host/xml.h"

@@ -6,20 +6,16 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "host/cli/scene_diff.h"
 #include "host/documents.h"
 #include "host/plugin_module.h"
 #include "host/scene_file.h"
 
 namespace host {
-
-// The first window of the plug-in titled `title` (UTF-8), 0 when there is none.
-int32_t FindWindowTitled(const std::string& title);
-// The buttons showing `text` (UTF-8) inside `window`'s frames and the window itself, in
-// the order the window shows them.
-std::vector<int32_t> FindButtons(int32_t window, const std::string& text);
 
 struct SessionOptions {
     std::string plugin_file;    // the plug-in to load
@@ -54,40 +50,57 @@ public:
     Document* document() const { return document_; }
 
 private:
-    struct PlaceState {
-        bool empty = true;
-        std::string name;
-        bool visible = false;
-    };
-    using Snapshot = std::vector<PlaceState>;
+    using Words = std::vector<std::string>;
 
-    void Help();
-    void List();
-    void SetVisibility(const std::vector<std::string>& args, bool visible);
-    void Rename(const std::vector<std::string>& args);
-    void Remove(const std::vector<std::string>& args);
-    void ClickRow(const std::vector<std::string>& args, bool store);
-    void PressAdd();
-    void Answer(const std::vector<std::string>& args);
-    void CloseWindow();
-    void OpenWindow();
-    void MoveWindow(const std::vector<std::string>& args);
-    void SaveScene(const std::vector<std::string>& args);
-    void LoadScene(const std::vector<std::string>& args);
-    void ShowPicture();
+    // One command as the user knows it. The table of them (commands.cpp) is the one list
+    // that Execute dispatches on, help prints and the usage lines quote.
+    struct Command {
+        const char* name;       // what the user types, in any case
+        const char* alias;      // another name for it, or null
+        const char* arguments;  // what follows the name in the synopsis, "" for nothing
+        const char* summary;    // help's line for it
+        void (Session::*run)(const Command& command, const Words& args);
+    };
+    // The commands in the order help lists them.
+    static std::span<const Command> Commands();
+    // The command `word` names, null when none does.
+    static const Command* FindCommand(const std::string& word);
+    // "usage: " and the command's synopsis, followed by `detail`.
+    void SayUsage(const Command& command, const std::string& detail = "");
+
+    // The handlers, one per command; they print their own mistakes.
+    void Help(const Command& command, const Words& args);
+    void List(const Command& command, const Words& args);
+    void Show(const Command& command, const Words& args);
+    void Hide(const Command& command, const Words& args);
+    void Rename(const Command& command, const Words& args);
+    void Remove(const Command& command, const Words& args);
+    void Store(const Command& command, const Words& args);
+    void Recall(const Command& command, const Words& args);
+    void PressAdd(const Command& command, const Words& args);
+    void Answer(const Command& command, const Words& args);
+    void CloseWindow(const Command& command, const Words& args);
+    void OpenWindow(const Command& command, const Words& args);
+    void MoveWindow(const Command& command, const Words& args);
+    void SaveScene(const Command& command, const Words& args);
+    void LoadScene(const Command& command, const Words& args);
+    void Window(const Command& command, const Words& args);
+    void Quit(const Command& command, const Words& args);
+
+    void SetVisibility(const Command& command, const Words& args, bool visible);
+    void ClickRow(const Command& command, const Words& args, const char* button);
 
     bool OpenScene(const std::string& file);
     // The objects a command names: "#N" is the object at place N, anything else every
     // object of that name. Says so and returns none when nothing matches.
     std::vector<Object*> Named(const std::string& word);
-    int32_t LucidWindow() const { return FindWindowTitled("Lucid"); }
-    std::vector<int32_t> RowButtons(const char* text) const { return FindButtons(LucidWindow(), text); }
+    int32_t LucidWindow() const;
     XmlElement& PluginData();
 
-    Snapshot Take() const;
     // Prints the window and the objects whose visibility changed since `before`.
-    void Report(const Snapshot& before);
+    void Report(const SceneSnapshot& before);
     void ReportBoxes(size_t from);
+    void ShowPicture();
     void Say(const std::string& line);
 
     std::ostream& out_;
@@ -99,13 +112,5 @@ private:
     std::string scene_file_;
     bool finished_ = true;
 };
-
-// Splits a command line into words; double quotes keep spaces inside one word.
-std::vector<std::string> SplitCommand(const std::string& line);
-
-// The default settings file: settings.xml in the user's configuration folder for
-// Pellucid (XDG_CONFIG_HOME or ~/.config on POSIX, APPDATA on Windows); the folder is
-// made when missing.
-std::string DefaultSettingsFile();
 
 }  // namespace host

@@ -6,25 +6,21 @@
 #include <iostream>
 #include <string>
 
+#include "host/cli/session.h"
+#include "host/cli/settings_path.h"
 #include "host/plugin_module.h"
-#include "host/session.h"
 #include "platform/platform.h"
 
 namespace {
 
 const char* const kUsage = "usage: pellucid-host [--plugin FILE] [--settings FILE] [--script FILE] [SCENE]";
 
-std::string Beside(const std::string& name) {
-    std::string program = platform::ProgramFile();
-    return program.substr(0, program.find_last_of("/\\") + 1) + name;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     host::SessionOptions options;
     options.plugin_file = host::PluginFileBesideProgram();
-    options.scene_file = Beside("workshop.scene");
+    options.scene_file = platform::ProgramFolder() + "workshop.scene";
     std::string script;
     bool scene_given = false;
     for (int i = 1; i < argc; ++i) {

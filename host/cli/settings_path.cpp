@@ -1,0 +1,26 @@
+#include "host/cli/settings_path.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace host {
+
+std::string DefaultSettingsFile() {
+    std::filesystem::path folder;
+    if (const char* appdata = std::getenv("APPDATA"); appdata != nullptr && *appdata != '\0') {
+        folder = std::filesystem::path(appdata) / "Pellucid";
+    } else if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config != '\0') {
+        folder = std::filesystem::path(config) / "pellucid";
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        folder = std::filesystem::path(home) / ".config" / "pellucid";
+    } else {
+        folder = ".";
+    }
+    // A folder that cannot be made shows up when the settings are written, in its own line.
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return (folder / "settings.xml").string();
+}
+
+}  // namespace host

@@ -1,0 +1,13 @@
+// Where pellucid-host keeps the host's settings when it is not told.
+#pragma once
+
+#include <string>
+
+namespace host {
+
+// The default settings file: settings.xml in the user's configuration folder for
+// Pellucid (APPDATA on Windows, else XDG_CONFIG_HOME or ~/.config; the current folder
+// when none is set); the folder is made when missing.
+std::string DefaultSettingsFile();
+
+}  // namespace host
