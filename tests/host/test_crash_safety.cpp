@@ -3,10 +3,10 @@
 // points, and each time the file on disk must be the old one or the new one, byte for
 // byte, and read back whole.
 //
-// The child is this program: it builds the same scene or settings afresh, tells the
-// parent through a pipe when it starts writing, and stops where it was told to and tells
-// the parent again, which then kills it (SIGKILL, or TerminateProcess on Windows). The
-// points are
+// The child is this program, forked on POSIX and started again on Windows: it builds the
+// same scene or settings afresh, tells the parent through a pipe when it starts writing,
+// and stops where it was told to and tells the parent again, which then kills it (SIGKILL,
+// or TerminateProcess on Windows). The points are
 // - byte counts: the child stops when the write reaches that many bytes of the file. On
 //   POSIX the child's file size limit raises SIGXFSZ there; on Windows the child's import
 //   table of the host module routes fwrite through a hook that writes up to the count,
