@@ -2,6 +2,7 @@
 // and every answer to its questions, and the widgets its rebuilds leave behind.
 #include <array>
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -114,6 +115,7 @@ constexpr StoreCase kStoreCases[] = {
 };
 
 std::string CaseName(const ::testing::TestParamInfo<StoreCase>& info) { return info.param.name; }
+void PrintTo(const StoreCase& c, std::ostream* out) { *out << c.name; }
 
 class StoreClick : public LucidWindow, public ::testing::WithParamInterface<StoreCase> {};
 
