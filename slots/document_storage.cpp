@@ -67,8 +67,7 @@ void Pellucid::OnLoadDocument(MQDocument, const char*, DocumentXmlArgs* args) {
     slots.clear();
     rowCount = 5;
     for (; list != nullptr; list = NextChild(store, list)) {
-        Slot slot;
-        slot.max_load_factor(kSlotMaxLoadFactor);
+        Slot slot = MakeSlot();
         for (MQXmlElement entry = FirstChild(list); entry != nullptr; entry = NextChild(list, entry)) {
             std::string name = GetTextAnsi(entry);
             std::string visible;

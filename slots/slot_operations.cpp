@@ -96,9 +96,8 @@ int32_t Pellucid::StoreSlot(MQDocument document, int32_t index, bool append) {
     // Rows come from the window and are below rowCount; anything else would write past
     // the list.
     if (index < 0 || static_cast<uint64_t>(index) >= rowCount) return 0;
-    if (static_cast<size_t>(index) >= slots.size()) slots.resize(static_cast<size_t>(rowCount));
+    if (static_cast<size_t>(index) >= slots.size()) slots.resize(static_cast<size_t>(rowCount), MakeSlot());
     Slot& slot = slots[static_cast<size_t>(index)];
-    slot.max_load_factor(kSlotMaxLoadFactor);
 
     int32_t count = CountPlaces(document);
     // Room for the places reported, up to a bound: the count is the host's word, and
@@ -153,6 +152,6 @@ int32_t Pellucid::RecallSlot(MQDocument document, int32_t index) {
 int32_t Pellucid::ClearSlot(int32_t index) {
     if (index < 0 || static_cast<size_t>(index) >= slots.size()) return 0;
     // A fresh map rather than clear(): a cleared slot gives its whole table back.
-    Slot().swap(slots[static_cast<size_t>(index)]);
+    slots[static_cast<size_t>(index)] = MakeSlot();
     return 0;
 }
