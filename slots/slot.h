@@ -80,8 +80,8 @@ public:
         if (block != nullptr) {
             free_ = *static_cast<void**>(block);
         } else {
-            if (chunks_.empty() || offset_ + stride_ > kChunkBytes) NextChunk();
-            block = chunks_[chunk_]->bytes + offset_;
+            if (chunks_.empty() || offset_ + stride_ > ChunkBytes(chunk_)) NextChunk();
+            block = reinterpret_cast<std::byte*>(chunks_[chunk_].get()) + offset_;
             offset_ += stride_;
         }
         ++live_;
@@ -104,26 +104,32 @@ public:
     bool Serves(size_t size) const { return stride_ != 0 && size == size_; }
 
 private:
-    static constexpr size_t kChunkBytes = 256 * 1024;
-    struct Chunk {
-        alignas(std::max_align_t) std::byte bytes[kChunkBytes];
-    };
+    // Chunks double from 16 KiB to 256 KiB, so a slot of a few hundred entries takes a
+    // little memory and a large one few chunks.
+    static constexpr size_t kFirstChunkBytes = 16 * 1024;
+    static constexpr size_t kLastChunkBytes = 256 * 1024;
+    static size_t ChunkBytes(size_t chunk) {
+        return chunk >= 4 ? kLastChunkBytes : kFirstChunkBytes << chunk;
+    }
 
     bool Adopt(size_t size, size_t alignment) {
         constexpr size_t kAlign = alignof(std::max_align_t);
-        if (size < sizeof(void*) || size > kChunkBytes || alignment > kAlign) return false;
+        if (size < sizeof(void*) || size > kFirstChunkBytes || alignment > kAlign) return false;
         size_ = size;
         stride_ = (size + kAlign - 1) / kAlign * kAlign;
         return true;
     }
     void NextChunk() {
         size_t next = chunks_.empty() ? 0 : chunk_ + 1;
-        if (next == chunks_.size()) chunks_.push_back(std::unique_ptr<Chunk>(new Chunk));
+        if (next == chunks_.size()) {
+            // Left uninitialised: a block is written before it is read.
+            chunks_.emplace_back(new std::max_align_t[ChunkBytes(next) / sizeof(std::max_align_t)]);
+        }
         chunk_ = next;
         offset_ = 0;
     }
 
-    std::vector<std::unique_ptr<Chunk>> chunks_;
+    std::vector<std::unique_ptr<std::max_align_t[]>> chunks_;
     size_t chunk_ = 0;   // the chunk that blocks are taken from
     size_t offset_ = 0;  // its first unused byte
     size_t size_ = 0;
