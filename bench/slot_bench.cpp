@@ -1,8 +1,8 @@
 // Store, append and recall on documents of 10^3 to 10^6 objects in the stand-in host,
-// beside two baselines: the bare visit (the same host calls, no slot work) and a reference
-// snapshot in a flat open-addressing table over one arena of name bytes. Each operation is
-// timed for the plug-in, for the plain standard map, and for the plain map with one speed
-// piece at a time. After the run a table gives each time as a ratio to the reference's.
+// beside three baselines: the bare visit (the same host calls, no slot work), the plain
+// standard map with no speed work, and a reference snapshot in a flat open-addressing table
+// over one arena of name bytes. After the run a table gives each time as a ratio to the
+// reference's.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <random>
@@ -250,110 +249,22 @@ void ReferenceRecall(benchmark::State& state) {
     SetItems(state);
 }
 
-// ---- Slots built piece by piece -----------------------------------------------------------
+// ---- The plain slot --------------------------------------------------------------------
 
-// The plain slot: the standard library's map with the slot's hash and a transparent lookup.
+// The standard library's map with the slot's hash and a transparent lookup, at the
+// library's load factor: the form a slot takes without any speed work.
 using PlainMap = std::unordered_map<std::string, bool, SlotNameHash, std::equal_to<>>;
 
-// Which of the plug-in's speed pieces a MapSlot uses, so that each can be timed on its own
-// against the plain form: the load factor it keeps, whether an overwrite goes through a
-// picture of the document (flags refreshed in place when the names are the same, else the
-// slot rebuilt last to first), and whether lookups go through a cursor that guesses the
-// entry after the last one found.
-struct Pieces {
-    float load_factor;
-    bool picture;
-    bool cursor;
-};
-
-template <typename Map>
-class Cursor {
+// The slot operations with the plug-in's visit and host calls over a PlainMap: an
+// overwrite empties the map, reserves room and inserts forwards; lookups are plain finds.
+class PlainSlot {
 public:
-    using Iterator = decltype(std::declval<Map&>().begin());
-    Cursor(Map& slot, bool guess) : slot_(slot), guess_(slot.begin()), guessing_(guess) {}
-    Iterator Find(std::string_view name) {
-        if (!guessing_) return slot_.find(name);
-        Iterator found = guess_ != slot_.end() && guess_->first == name ? guess_ : slot_.find(name);
-        if (found != slot_.end()) guess_ = std::next(found);
-        return found;
-    }
-
-private:
-    Map& slot_;
-    Iterator guess_;
-    bool guessing_;
-};
-
-template <typename Map>
-class Picture {
-public:
-    explicit Picture(size_t objects) { entries_.reserve(objects); }
-    void Add(std::string_view name, bool visible) {
-        bytes_.append(name);
-        entries_.push_back(Entry{bytes_.size(), visible});
-    }
-    bool RefreshFlagsOf(Map& slot, bool guess) const {
-        if (entries_.size() < slot.size()) return false;
-        std::vector<typename Map::iterator> met;
-        met.reserve(entries_.size());
-        Cursor<Map> cursor(slot, guess);
-        for (size_t i = 0; i < entries_.size(); ++i) {
-            auto found = cursor.Find(Name(i));
-            if (found == slot.end()) return false;
-            met.push_back(found);
-        }
-        for (auto& entry : slot) entry.second = false;
-        for (auto entry : met) entry->second = true;
-        for (const auto& entry : slot) {
-            if (!entry.second) return false;
-        }
-        for (size_t i = 0; i < entries_.size(); ++i) met[i]->second = entries_[i].visible;
-        return true;
-    }
-    void PutInto(Map& slot) const {
-        slot.reserve(entries_.size());
-        for (size_t i = entries_.size(); i-- > 0;) slot.emplace(Name(i), entries_[i].visible);
-    }
-
-private:
-    std::string_view Name(size_t i) const {
-        size_t begin = i == 0 ? 0 : entries_[i - 1].end;
-        return std::string_view(bytes_).substr(begin, entries_[i].end - begin);
-    }
-    struct Entry {
-        size_t end;
-        bool visible;
-    };
-    std::string bytes_;
-    std::vector<Entry> entries_;
-};
-
-// The slot operations with the visit and host calls of the plug-in's, over a map of type
-// Map with the given pieces.
-template <typename Map>
-class MapSlot {
-public:
-    explicit MapSlot(Pieces pieces) : pieces_(pieces) {}
-
-    void Empty() { Map().swap(slot_); }
+    void Empty() { PlainMap().swap(slot_); }
 
     void Store(MQDocument document) {
-        slot_.max_load_factor(pieces_.load_factor);
-        size_t room = Room(document);
-        cmq::CMQObject::NameBuffer buffer;
-        if (pieces_.picture) {
-            Picture<Map> picture(room);
-            Visit(document, [&](const cmq::CMQObject& object) {
-                picture.Add(object.GetName(buffer), g_host.MQObj_GetVisible(object.object) != 0);
-            });
-            if (!picture.RefreshFlagsOf(slot_, pieces_.cursor)) {
-                slot_.clear();
-                picture.PutInto(slot_);
-            }
-            return;
-        }
         slot_.clear();
-        slot_.reserve(room);
+        slot_.reserve(Room(document));
+        cmq::CMQObject::NameBuffer buffer;
         Visit(document, [&](const cmq::CMQObject& object) {
             std::string_view name = object.GetName(buffer);
             bool visible = g_host.MQObj_GetVisible(object.object) != 0;
@@ -363,15 +274,13 @@ public:
     }
 
     void Append(MQDocument document) {
-        slot_.max_load_factor(pieces_.load_factor);
         slot_.reserve(std::max(slot_.size(), Room(document)));
         cmq::CMQObject::NameBuffer buffer;
-        Cursor<Map> cursor(slot_, pieces_.cursor);
         Visit(document, [&](const cmq::CMQObject& object) {
             if (g_host.MQObj_GetIntValue(object.object, MQOBJ_ID_APPEND_FILTER) == 0) return;
             std::string_view name = object.GetName(buffer);
             bool visible = g_host.MQObj_GetVisible(object.object) != 0;
-            auto found = cursor.Find(name);
+            auto found = slot_.find(name);
             if (found != slot_.end()) {
                 found->second = visible;
             } else {
@@ -383,9 +292,8 @@ public:
     int32_t Recall(MQDocument document) {
         if (slot_.empty()) return 0;
         cmq::CMQObject::NameBuffer buffer;
-        Cursor<Map> cursor(slot_, pieces_.cursor);
         Visit(document, [&](const cmq::CMQObject& object) {
-            auto found = cursor.Find(object.GetName(buffer));
+            auto found = slot_.find(object.GetName(buffer));
             if (found == slot_.end()) return;
             g_host.MQObj_SetVisible(object.object, found->second ? MQOBJ_VISIBLE : MQOBJ_HIDDEN);
         });
@@ -397,8 +305,7 @@ private:
         int32_t count = g_host.MQDoc_GetObjectCount(document);
         return std::min(count > 0 ? static_cast<size_t>(count) : 0, size_t{1} << 22);
     }
-    Pieces pieces_;
-    Map slot_;
+    PlainMap slot_;
 };
 
 // The plug-in's own operations on slot 0, in the same shape.
@@ -484,8 +391,7 @@ void ReferenceFirstStore(benchmark::State& state) {
 const char* const kOperations[] = {"first", "store", "changed", "append", "recall"};
 const char* const kReferences[] = {"ReferenceFirstStore", "ReferenceStore", "ReferenceStoreChanged",
                                    "ReferenceAppend", "ReferenceRecall"};
-const char* const kImplementations[] = {"plugin", "plain", "pool", "load", "picture", "cursor",
-                                        "load+pool", "load+picture", "load+cursor"};
+const char* const kImplementations[] = {"plugin", "plain"};
 
 // Shows the run as the console reporter does and keeps each benchmark's fastest
 // repetition, to print the ratios when the run is over. The fastest rather than the median:
@@ -509,11 +415,8 @@ public:
                     "same document again; changed: overwriting from two documents with other names by\n"
                     "turns; append: appending from the same document; recall: recalling onto the\n"
                     "document stored. plugin: the plug-in's operations; plain: the standard library's map\n"
-                    "with reserve and a transparent lookup; pool, load, picture, cursor: the plain form\n"
-                    "with one speed piece (entry pool; load factor 0.25; overwrite through a picture,\n"
-                    "refreshed in place or rebuilt last to first; picture and lookup cursor); load+...:\n"
-                    "the load factor with one more piece. bare: the host calls alone, the floor of any\n"
-                    "implementation.\n\n");
+                    "with reserve and a transparent lookup, no speed work. bare: the host calls alone,\n"
+                    "the floor of any implementation.\n\n");
         std::set<long> sizes;
         for (const auto& [name, times] : times_) {
             for (const auto& [objects, time] : times) sizes.insert(objects);
@@ -532,6 +435,9 @@ public:
                 if (times_.count(name) != 0) row(name, name, kReferences[op]);
             }
         }
+        std::printf("%-18s", "reference store ms");
+        for (long objects : sizes) std::printf(" %9s", Milliseconds("ReferenceStore", objects).c_str());
+        std::printf("\n");
         row("bare/store", "BareStoreVisit", "ReferenceStore");
         row("bare/recall", "BareRecallVisit", "ReferenceRecall");
     }
@@ -544,6 +450,14 @@ private:
         if (x == a->second.end() || y == b->second.end() || y->second <= 0) return "-";
         char text[32];
         std::snprintf(text, sizeof text, "%.2fx", x->second / y->second);
+        return text;
+    }
+
+    std::string Milliseconds(const std::string& name, long objects) const {
+        auto a = times_.find(name);
+        if (a == times_.end() || a->second.count(objects) == 0) return "-";
+        char text[32];
+        std::snprintf(text, sizeof text, "%.3f", a->second.at(objects) / 1000.0);  // kept in microseconds
         return text;
     }
 
@@ -573,11 +487,6 @@ void RegisterOperations(const std::string& implementation, Make make) {
     Register("recall/" + implementation, [make](benchmark::State& state) { Recall(state, make); });
 }
 
-template <typename Map>
-auto Maker(Pieces pieces) {
-    return [pieces] { return MapSlot<Map>(pieces); };
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -595,14 +504,7 @@ int main(int argc, char** argv) {
     Register("ReferenceAppend", ReferenceAppend);
     Register("ReferenceRecall", ReferenceRecall);
     RegisterOperations("plugin", [] { return PluginSlot(); });
-    RegisterOperations("plain", Maker<PlainMap>({1.0f, false, false}));
-    RegisterOperations("pool", Maker<Slot>({1.0f, false, false}));
-    RegisterOperations("load", Maker<PlainMap>({kSlotMaxLoadFactor, false, false}));
-    RegisterOperations("picture", Maker<PlainMap>({1.0f, true, false}));
-    RegisterOperations("cursor", Maker<PlainMap>({1.0f, true, true}));
-    RegisterOperations("load+pool", Maker<Slot>({kSlotMaxLoadFactor, false, false}));
-    RegisterOperations("load+picture", Maker<PlainMap>({kSlotMaxLoadFactor, true, false}));
-    RegisterOperations("load+cursor", Maker<PlainMap>({kSlotMaxLoadFactor, true, true}));
+    RegisterOperations("plain", [] { return PlainSlot(); });
 
     // Repetitions of all benchmarks run in random order unless the command line says
     // otherwise, so that no implementation always meets the heap as the one before left it.
