@@ -1,18 +1,23 @@
 // Store, append and recall on documents of 10^3 to 10^6 objects in the stand-in host,
-// beside two baselines: the bare visit (the same host calls, no slot work) and a reference
-// snapshot in a flat open-addressing table over one arena of name bytes. After the run a
-// table gives each operation's time as a ratio to the reference's.
+// beside three baselines: the bare visit (the same host calls, no slot work), the plain
+// standard map with no speed work, and a reference snapshot in a flat open-addressing table
+// over one arena of name bytes. After the run a table gives each time as a ratio to the
+// reference's.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "host/documents.h"
@@ -244,39 +249,149 @@ void ReferenceRecall(benchmark::State& state) {
     SetItems(state);
 }
 
-// ---- The plug-in's operations -----------------------------------------------------------
+// ---- The plain slot --------------------------------------------------------------------
 
-void StoreSlotOverwrite(benchmark::State& state) {
+// The standard library's map with the slot's hash and a transparent lookup, at the
+// library's load factor: the form a slot takes without any speed work.
+using PlainMap = std::unordered_map<std::string, bool, SlotNameHash, std::equal_to<>>;
+
+// The slot operations with the plug-in's visit and host calls over a PlainMap: an
+// overwrite empties the map, reserves room and inserts forwards; lookups are plain finds.
+class PlainSlot {
+public:
+    void Empty() { PlainMap().swap(slot_); }
+
+    void Store(MQDocument document) {
+        slot_.clear();
+        slot_.reserve(Room(document));
+        cmq::CMQObject::NameBuffer buffer;
+        Visit(document, [&](const cmq::CMQObject& object) {
+            std::string_view name = object.GetName(buffer);
+            bool visible = g_host.MQObj_GetVisible(object.object) != 0;
+            auto [entry, added] = slot_.emplace(name, visible);
+            if (!added) entry->second = visible;
+        });
+    }
+
+    void Append(MQDocument document) {
+        slot_.reserve(std::max(slot_.size(), Room(document)));
+        cmq::CMQObject::NameBuffer buffer;
+        Visit(document, [&](const cmq::CMQObject& object) {
+            if (g_host.MQObj_GetIntValue(object.object, MQOBJ_ID_APPEND_FILTER) == 0) return;
+            std::string_view name = object.GetName(buffer);
+            bool visible = g_host.MQObj_GetVisible(object.object) != 0;
+            auto found = slot_.find(name);
+            if (found != slot_.end()) {
+                found->second = visible;
+            } else {
+                slot_.emplace(name, visible);
+            }
+        });
+    }
+
+    int32_t Recall(MQDocument document) {
+        if (slot_.empty()) return 0;
+        cmq::CMQObject::NameBuffer buffer;
+        Visit(document, [&](const cmq::CMQObject& object) {
+            auto found = slot_.find(object.GetName(buffer));
+            if (found == slot_.end()) return;
+            g_host.MQObj_SetVisible(object.object, found->second ? MQOBJ_VISIBLE : MQOBJ_HIDDEN);
+        });
+        return 1;
+    }
+
+private:
+    static size_t Room(MQDocument document) {
+        int32_t count = g_host.MQDoc_GetObjectCount(document);
+        return std::min(count > 0 ? static_cast<size_t>(count) : 0, size_t{1} << 22);
+    }
+    PlainMap slot_;
+};
+
+// The plug-in's own operations on slot 0, in the same shape.
+class PluginSlot {
+public:
+    void Empty() { plugin_.ClearSlot(0); }
+    void Store(MQDocument document) { plugin_.StoreSlot(document, 0, false); }
+    void Append(MQDocument document) { plugin_.StoreSlot(document, 0, true); }
+    int32_t Recall(MQDocument document) { return plugin_.RecallSlot(document, 0); }
+
+private:
+    Pellucid plugin_;
+};
+
+// A store into an empty slot, the first a user makes; emptying it again is not timed.
+template <typename Make>
+void FirstStore(benchmark::State& state, Make make) {
     MQDocument document = DocumentOf(Objects(state));
-    Pellucid plugin;
-    for (auto _ : state) plugin.StoreSlot(document, 0, false);
+    auto slot = make();
+    for (auto _ : state) {
+        state.PauseTiming();
+        slot.Empty();
+        state.ResumeTiming();
+        slot.Store(document);
+    }
     SetItems(state);
 }
 
-void StoreSlotOverwriteChanged(benchmark::State& state) {
+template <typename Make>
+void Overwrite(benchmark::State& state, Make make) {
+    MQDocument document = DocumentOf(Objects(state));
+    auto slot = make();
+    for (auto _ : state) slot.Store(document);
+    SetItems(state);
+}
+
+template <typename Make>
+void OverwriteChanged(benchmark::State& state, Make make) {
     MQDocument documents[] = {DocumentOf(Objects(state), 0), DocumentOf(Objects(state), 1)};
-    Pellucid plugin;
+    auto slot = make();
     size_t turn = 0;
-    for (auto _ : state) plugin.StoreSlot(documents[turn++ % 2], 0, false);
+    for (auto _ : state) slot.Store(documents[turn++ % 2]);
     SetItems(state);
 }
 
-void StoreSlotAppend(benchmark::State& state) {
+template <typename Make>
+void Append(benchmark::State& state, Make make) {
     MQDocument document = DocumentOf(Objects(state));
-    Pellucid plugin;
-    for (auto _ : state) plugin.StoreSlot(document, 0, true);
+    auto slot = make();
+    for (auto _ : state) slot.Append(document);
     SetItems(state);
 }
 
-void RecallSlot(benchmark::State& state) {
+template <typename Make>
+void Recall(benchmark::State& state, Make make) {
     MQDocument document = DocumentOf(Objects(state));
-    Pellucid plugin;
-    plugin.StoreSlot(document, 0, false);
-    for (auto _ : state) benchmark::DoNotOptimize(plugin.RecallSlot(document, 0));
+    auto slot = make();
+    slot.Store(document);
+    for (auto _ : state) benchmark::DoNotOptimize(slot.Recall(document));
+    SetItems(state);
+}
+
+void ReferenceFirstStore(benchmark::State& state) {
+    MQDocument document = DocumentOf(Objects(state));
+    auto snapshot = std::make_unique<ReferenceSnapshot>();
+    cmq::CMQObject::NameBuffer buffer;
+    for (auto _ : state) {
+        state.PauseTiming();
+        snapshot = std::make_unique<ReferenceSnapshot>();
+        state.ResumeTiming();
+        snapshot->Reserve(static_cast<size_t>(g_host.MQDoc_GetObjectCount(document)));
+        Visit(document, [&](const cmq::CMQObject& object) {
+            std::string_view name = object.GetName(buffer);
+            snapshot->Set(name, g_host.MQObj_GetVisible(object.object) != 0);
+        });
+    }
     SetItems(state);
 }
 
 // ---- The ratio table --------------------------------------------------------------------
+
+// The operations and the implementations timed, in the order of the table.
+const char* const kOperations[] = {"first", "store", "changed", "append", "recall"};
+const char* const kReferences[] = {"ReferenceFirstStore", "ReferenceStore", "ReferenceStoreChanged",
+                                   "ReferenceAppend", "ReferenceRecall"};
+const char* const kImplementations[] = {"plugin", "plain"};
 
 // Shows the run as the console reporter does and keeps each benchmark's fastest
 // repetition, to print the ratios when the run is over. The fastest rather than the median:
@@ -289,45 +404,69 @@ public:
             if (run.error_occurred) continue;
             bool fastest = run.run_type == Run::RT_Aggregate && run.aggregate_name == "min";
             bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
-            if (fastest || single) times_[run.run_name.args][run.run_name.function_name] = run.GetAdjustedCPUTime();
+            if (fastest || single) times_[run.run_name.function_name][std::stol(run.run_name.args)] = run.GetAdjustedCPUTime();
         }
     }
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\nTime as a ratio to the reference snapshot's, CPU time of the fastest repetition.\n"
-                    "store: overwriting from the same document again; changed: overwriting from two\n"
-                    "documents with other names by turns; append: appending from the same document;\n"
-                    "recall: recalling onto the document stored. bare: the host calls alone, without\n"
-                    "slot work, the floor of any implementation.\n\n");
-        std::printf("%10s  %-8s %-9s %-8s %-8s | %-11s %-11s\n", "objects", "store", "changed", "append",
-                    "recall", "bare/store", "bare/recall");
-        std::map<long, const std::map<std::string, double>*> sizes;
-        for (const auto& [args, times] : times_) sizes[std::stol(args)] = &times;
-        for (const auto& [objects, times] : sizes) {
-            auto ratio = [&](const char* operation, const char* reference) -> std::string {
-                auto a = times->find(operation), b = times->find(reference);
-                if (a == times->end() || b == times->end() || b->second <= 0) return "-";
-                char text[32];
-                std::snprintf(text, sizeof text, "%.2fx", a->second / b->second);
-                return text;
-            };
-            std::printf("%10ld  %-8s %-9s %-8s %-8s | %-11s %-11s\n", objects,
-                        ratio("StoreSlotOverwrite", "ReferenceStore").c_str(),
-                        ratio("StoreSlotOverwriteChanged", "ReferenceStoreChanged").c_str(),
-                        ratio("StoreSlotAppend", "ReferenceAppend").c_str(),
-                        ratio("RecallSlot", "ReferenceRecall").c_str(),
-                        ratio("BareStoreVisit", "ReferenceStore").c_str(),
-                        ratio("BareRecallVisit", "ReferenceRecall").c_str());
+        std::printf("\nTime as a ratio to the reference snapshot's for the same operation, CPU time of the\n"
+                    "fastest repetition. first: a store into an empty slot; store: overwriting from the\n"
+                    "same document again; changed: overwriting from two documents with other names by\n"
+                    "turns; append: appending from the same document; recall: recalling onto the\n"
+                    "document stored. plugin: the plug-in's operations; plain: the standard library's map\n"
+                    "with reserve and a transparent lookup, no speed work. bare: the host calls alone,\n"
+                    "the floor of any implementation.\n\n");
+        std::set<long> sizes;
+        for (const auto& [name, times] : times_) {
+            for (const auto& [objects, time] : times) sizes.insert(objects);
         }
+        std::printf("%-18s", "");
+        for (long objects : sizes) std::printf(" %9ld", objects);
+        std::printf("\n");
+        auto row = [&](const std::string& label, const std::string& name, const std::string& reference) {
+            std::printf("%-18s", label.c_str());
+            for (long objects : sizes) std::printf(" %9s", Ratio(name, reference, objects).c_str());
+            std::printf("\n");
+        };
+        for (size_t op = 0; op < std::size(kOperations); ++op) {
+            for (const char* implementation : kImplementations) {
+                std::string name = std::string(kOperations[op]) + "/" + implementation;
+                if (times_.count(name) != 0) row(name, name, kReferences[op]);
+            }
+        }
+        std::printf("%-18s", "reference store ms");
+        for (long objects : sizes) std::printf(" %9s", Milliseconds("ReferenceStore", objects).c_str());
+        std::printf("\n");
+        row("bare/store", "BareStoreVisit", "ReferenceStore");
+        row("bare/recall", "BareRecallVisit", "ReferenceRecall");
     }
 
 private:
-    std::map<std::string, std::map<std::string, double>> times_;  // by size, then by benchmark
+    std::string Ratio(const std::string& name, const std::string& reference, long objects) const {
+        auto a = times_.find(name), b = times_.find(reference);
+        if (a == times_.end() || b == times_.end()) return "-";
+        auto x = a->second.find(objects), y = b->second.find(objects);
+        if (x == a->second.end() || y == b->second.end() || y->second <= 0) return "-";
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2fx", x->second / y->second);
+        return text;
+    }
+
+    std::string Milliseconds(const std::string& name, long objects) const {
+        auto a = times_.find(name);
+        if (a == times_.end() || a->second.count(objects) == 0) return "-";
+        char text[32];
+        std::snprintf(text, sizeof text, "%.3f", a->second.at(objects) / 1000.0);  // kept in microseconds
+        return text;
+    }
+
+    std::map<std::string, std::map<long, double>> times_;  // by benchmark, then by size
 };
 
-void Register(const char* name, void (*function)(benchmark::State&)) {
-    benchmark::RegisterBenchmark(name, function)
+template <typename Function>
+void Register(const std::string& name, Function function) {
+    benchmark::RegisterBenchmark(name.c_str(), function)
         ->RangeMultiplier(10)
         ->Range(1000, 1000000)
         ->Unit(benchmark::kMicrosecond)
@@ -337,6 +476,15 @@ void Register(const char* name, void (*function)(benchmark::State&)) {
             return *std::min_element(times.begin(), times.end());
         })
         ->ReportAggregatesOnly(true);
+}
+
+template <typename Make>
+void RegisterOperations(const std::string& implementation, Make make) {
+    Register("first/" + implementation, [make](benchmark::State& state) { FirstStore(state, make); });
+    Register("store/" + implementation, [make](benchmark::State& state) { Overwrite(state, make); });
+    Register("changed/" + implementation, [make](benchmark::State& state) { OverwriteChanged(state, make); });
+    Register("append/" + implementation, [make](benchmark::State& state) { Append(state, make); });
+    Register("recall/" + implementation, [make](benchmark::State& state) { Recall(state, make); });
 }
 
 }  // namespace
@@ -349,18 +497,23 @@ int main(int argc, char** argv) {
     host::TheJournal().SetRecording(false);
 
     Register("BareStoreVisit", BareStoreVisit);
-    Register("ReferenceStore", ReferenceStore);
-    Register("StoreSlotOverwrite", StoreSlotOverwrite);
-    Register("ReferenceStoreChanged", ReferenceStoreChanged);
-    Register("StoreSlotOverwriteChanged", StoreSlotOverwriteChanged);
-    Register("ReferenceAppend", ReferenceAppend);
-    Register("StoreSlotAppend", StoreSlotAppend);
     Register("BareRecallVisit", BareRecallVisit);
+    Register("ReferenceFirstStore", ReferenceFirstStore);
+    Register("ReferenceStore", ReferenceStore);
+    Register("ReferenceStoreChanged", ReferenceStoreChanged);
+    Register("ReferenceAppend", ReferenceAppend);
     Register("ReferenceRecall", ReferenceRecall);
-    Register("RecallSlot", RecallSlot);
+    RegisterOperations("plugin", [] { return PluginSlot(); });
+    RegisterOperations("plain", [] { return PlainSlot(); });
 
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    // Repetitions of all benchmarks run in random order unless the command line says
+    // otherwise, so that no implementation always meets the heap as the one before left it.
+    std::vector<char*> arguments(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    arguments.insert(arguments.begin() + 1, interleave);
+    int count = static_cast<int>(arguments.size());
+    benchmark::Initialize(&count, arguments.data());
+    if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) return 1;
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

@@ -44,8 +44,7 @@ void Pellucid::OnLoadDocument(MQDocument, const char*, DocumentXmlArgs* args) {
     slots.clear();
     rowCount = 5;
     for (; list != nullptr; list = NextChildElement(store, list)) {
-        Slot slot;
-        slot.max_load_factor(kSlotMaxLoadFactor);
+        Slot slot = MakeSlot();
         for (MQXmlElement entry = FindChildElement(list, nullptr); entry != nullptr;
              entry = NextChildElement(list, entry)) {
             std::string name = GetTextAnsi(entry);

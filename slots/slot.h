@@ -18,9 +18,9 @@
 // hot path. The value only ever lives in this process; it may differ between platforms.
 //
 // Transparent, so a slot is searched with the bytes the host wrote into a name buffer
-// without making a string. Deliberately not noexcept: a hash that may throw makes the
-// standard library keep each entry's hash beside it, so growing the table and walking a
-// bucket compare stored hashes instead of hashing names again.
+// without making a string. Deliberately not noexcept: GCC's standard library, which both
+// builds use, then keeps each entry's hash beside it, so growing the table and walking a
+// bucket compare stored hashes instead of hashing names again. Elsewhere it costs nothing.
 struct SlotNameHash {
     using is_transparent = void;
 
@@ -64,12 +64,11 @@ private:
 };
 
 // Memory for the entries of one slot. A store makes up to a million entries at once and an
-// overwrite frees them all again; taking them in order from large chunks costs less than a
-// heap allocation each, and lays a store's entries out in the order they were made, so a
-// later walk in the same order reads memory forwards. Only blocks of one size are served:
-// the size of the first block asked for, the map's entry. A freed block is reused first;
-// when the last one is freed, handing out starts again at the front of the first chunk.
-// The chunks are kept until the pool goes, with the last slot that shares it.
+// overwrite that cannot keep the entries frees them all again; taking them in order from
+// large chunks costs less than a heap allocation each. Only blocks of one size are served,
+// fixed by the first block asked for; when the last block is given back, handing out starts
+// again at the front of the first chunk. The chunks are kept until the pool goes, with the
+// last slot that shares it.
 class SlotEntryPool {
 public:
     // A block of `size` bytes aligned to `alignment`, or null when the pool serves another
@@ -81,8 +80,8 @@ public:
         if (block != nullptr) {
             free_ = *static_cast<void**>(block);
         } else {
-            if (chunks_.empty() || offset_ + stride_ > kChunkBytes) NextChunk();
-            block = chunks_[chunk_]->bytes + offset_;
+            if (chunks_.empty() || offset_ + stride_ > ChunkBytes(chunk_)) NextChunk();
+            block = reinterpret_cast<std::byte*>(chunks_[chunk_].get()) + offset_;
             offset_ += stride_;
         }
         ++live_;
@@ -105,26 +104,32 @@ public:
     bool Serves(size_t size) const { return stride_ != 0 && size == size_; }
 
 private:
-    static constexpr size_t kChunkBytes = 256 * 1024;
-    struct Chunk {
-        alignas(std::max_align_t) std::byte bytes[kChunkBytes];
-    };
+    // Chunks double from 16 KiB to 256 KiB, so a slot of a few hundred entries takes a
+    // little memory and a large one few chunks.
+    static constexpr size_t kFirstChunkBytes = 16 * 1024;
+    static constexpr size_t kLastChunkBytes = 256 * 1024;
+    static size_t ChunkBytes(size_t chunk) {
+        return chunk >= 4 ? kLastChunkBytes : kFirstChunkBytes << chunk;
+    }
 
     bool Adopt(size_t size, size_t alignment) {
         constexpr size_t kAlign = alignof(std::max_align_t);
-        if (size < sizeof(void*) || size > kChunkBytes || alignment > kAlign) return false;
+        if (size < sizeof(void*) || size > kFirstChunkBytes || alignment > kAlign) return false;
         size_ = size;
         stride_ = (size + kAlign - 1) / kAlign * kAlign;
         return true;
     }
     void NextChunk() {
         size_t next = chunks_.empty() ? 0 : chunk_ + 1;
-        if (next == chunks_.size()) chunks_.push_back(std::unique_ptr<Chunk>(new Chunk));
+        if (next == chunks_.size()) {
+            // Left uninitialised: a block is written before it is read.
+            chunks_.emplace_back(new std::max_align_t[ChunkBytes(next) / sizeof(std::max_align_t)]);
+        }
         chunk_ = next;
         offset_ = 0;
     }
 
-    std::vector<std::unique_ptr<Chunk>> chunks_;
+    std::vector<std::unique_ptr<std::max_align_t[]>> chunks_;
     size_t chunk_ = 0;   // the chunk that blocks are taken from
     size_t offset_ = 0;  // its first unused byte
     size_t size_ = 0;
@@ -133,9 +138,17 @@ private:
     void* free_ = nullptr;  // blocks given back, each holding the next one's address
 };
 
-// Puts a slot's entries into its own SlotEntryPool; everything else (the bucket table)
-// comes from the heap. Copies share the pool: the map and the allocators it makes from
-// its own all use it. A copied slot gets a pool of its own.
+// One entry of a slot: a name and its visible flag.
+using SlotEntry = std::pair<const std::string, bool>;
+
+// Puts a slot's entries into its own SlotEntryPool; everything else comes from the heap.
+// Which blocks are entries is not told by the map, so this relies only on what every
+// node-based map does: each entry lives in a node of its own, allocated one at a time,
+// which holds the entry and so is at least as large. The pool takes the first single
+// block of that size or more; smaller single blocks (a one-bucket table, a list head) and
+// arrays go to the heap. With a library whose first such block is not a node the answer
+// stays right and only the saving is lost. Copies share the pool: the map and the
+// allocators it makes from its own all use it. A copied slot gets a pool of its own.
 template <typename T>
 class SlotAllocator {
 public:
@@ -152,7 +165,7 @@ public:
     SlotAllocator(const SlotAllocator<U>& other) noexcept : pool_(other.pool_) {}
 
     T* allocate(size_t n) {
-        if (n == 1) {
+        if (n == 1 && sizeof(T) >= sizeof(SlotEntry)) {
             if (void* block = pool_->Take(sizeof(T), alignof(T))) return static_cast<T*>(block);
         }
         return std::allocator<T>().allocate(n);
@@ -181,9 +194,14 @@ private:
 // One slot: object name to visible flag. The name is the host's narrow bytes, compared
 // byte for byte; the empty name is a name like any other. Objects that share a name share
 // an entry. The order of entries means nothing.
-using Slot = std::unordered_map<std::string, bool, SlotNameHash, std::equal_to<>,
-                                SlotAllocator<std::pair<const std::string, bool>>>;
+using Slot = std::unordered_map<std::string, bool, SlotNameHash, std::equal_to<>, SlotAllocator<SlotEntry>>;
 
-// The load factor that slots are kept at, below the standard library's 1: most names then
-// have a bucket of their own, and a lookup reaches its entry without passing others.
-constexpr float kSlotMaxLoadFactor = 0.25f;
+// A new, empty slot, at the load factor that slots are kept at: a quarter, below the
+// standard library's 1, so most names have a bucket of their own and a lookup reaches its
+// entry without passing others. Every slot of the plug-in is made here; copies and moves
+// of a slot keep its load factor.
+inline Slot MakeSlot() {
+    Slot slot;
+    slot.max_load_factor(0.25f);
+    return slot;
+}

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -31,38 +30,11 @@ void VisitObjects(MQDocument document, int32_t count, Take&& take) {
     }
 }
 
-// Looks names up in a slot, guessing first that the entry after the last one found is the
-// one asked for next. A slot stored from a document mostly lists its entries in the order
-// of the document's objects (see Picture), so a visit of the same document finds most
-// names by one comparison with an entry that lies next in memory, instead of a hash lookup
-// at a random place of a table of millions of buckets. A wrong guess costs that one
-// comparison; the answer is always the map's own, since names are compared in full.
-template <typename Map>
-class SlotCursor {
-public:
-    using Iterator = decltype(std::declval<Map&>().begin());
-
-    explicit SlotCursor(Map& slot) : slot_(slot), guess_(slot.begin()) {}
-
-    // The entry of `name`, or end().
-    Iterator Find(std::string_view name) {
-        Iterator found = guess_ != slot_.end() && guess_->first == name ? guess_ : slot_.find(name);
-        if (found != slot_.end()) guess_ = std::next(found);
-        return found;
-    }
-
-private:
-    Map& slot_;
-    Iterator guess_;
-};
-
 // The names and flags of an overwriting store, in document order, kept until the visit is
-// over and then put into the emptied slot last to first. The standard library we build
-// with puts an entry that has a bucket to itself at the front of the map's list of
-// entries, so inserting backwards leaves most entries listed in document order, which
-// SlotCursor counts on (with another library the cursor merely guesses wrong more often).
-// A name seen again keeps the entry made first, which belongs to the last of the objects
-// sharing the name in document order, as a store requires. Costs a copy of the names,
+// over. When the slot already holds exactly these names, as after a store from the same
+// document, only the flags change and no entry is freed or made; otherwise the slot is
+// emptied and filled again. Relies on nothing but the map's own lookups and on its
+// iterators staying valid while nothing is inserted or erased. Costs a copy of the names,
 // freed when the store returns.
 class Picture {
 public:
@@ -73,18 +45,16 @@ public:
         entries_.push_back(Entry{bytes_.size(), visible});
     }
 
-    // When the slot holds exactly the picture's names, as after a store from the same
-    // document, sets their flags and returns true; the slot's entries and their order stay.
+    // When the slot holds exactly the picture's names, sets their flags and returns true.
     // Otherwise returns false, perhaps having changed flags, for the caller to rebuild the
     // slot. The flags serve as marks of the entries met, to tell whether every entry's name
-    // is among the picture's.
+    // is among the picture's. Of objects sharing a name the last in document order decides.
     bool RefreshFlagsOf(Slot& slot) const {
         if (entries_.size() < slot.size()) return false;  // some entry cannot be met
         std::vector<Slot::iterator> met;
         met.reserve(entries_.size());
-        SlotCursor<Slot> cursor(slot);
         for (size_t i = 0; i < entries_.size(); ++i) {
-            auto found = cursor.Find(Name(i));
+            auto found = slot.find(Name(i));
             if (found == slot.end()) return false;
             met.push_back(found);
         }
@@ -97,10 +67,13 @@ public:
         return true;
     }
 
-    // Fills an empty slot.
+    // Fills an empty slot; a name seen again takes the flag of its later object.
     void PutInto(Slot& slot) const {
         slot.reserve(entries_.size());
-        for (size_t i = entries_.size(); i-- > 0;) slot.emplace(Name(i), entries_[i].visible);
+        for (size_t i = 0; i < entries_.size(); ++i) {
+            auto [entry, added] = slot.emplace(Name(i), entries_[i].visible);
+            if (!added) entry->second = entries_[i].visible;
+        }
     }
 
 private:
@@ -123,9 +96,8 @@ int32_t Pellucid::StoreSlot(MQDocument document, int32_t index, bool append) {
     // Rows come from the window and are below rowCount; anything else would write past
     // the list.
     if (index < 0 || index >= rowCount) return 0;
-    if (static_cast<size_t>(index) >= slots.size()) slots.resize(static_cast<size_t>(rowCount));
+    if (static_cast<size_t>(index) >= slots.size()) slots.resize(static_cast<size_t>(rowCount), MakeSlot());
     Slot& slot = slots[static_cast<size_t>(index)];
-    slot.max_load_factor(kSlotMaxLoadFactor);
 
     int32_t count = CountPlaces(document);
     // Room for the places reported, up to a bound: the count is the host's word, and
@@ -149,12 +121,11 @@ int32_t Pellucid::StoreSlot(MQDocument document, int32_t index, bool append) {
     // Append keeps what the slot held and adds or updates the objects that pass the host's
     // test: the user was asked "Append?", so the earlier entries are theirs to keep.
     slot.reserve(std::max(slot.size(), room));
-    SlotCursor<Slot> cursor(slot);
     VisitObjects(document, count, [&](const cmq::CMQObject& object) {
         if (g_host.MQObj_GetIntValue(object.object, MQOBJ_ID_APPEND_FILTER) == 0) return;
         std::string_view name = object.GetName(buffer);
         bool visible = g_host.MQObj_GetVisible(object.object) != 0;
-        auto found = cursor.Find(name);
+        auto found = slot.find(name);
         if (found != slot.end()) {
             found->second = visible;
         } else {
@@ -170,9 +141,8 @@ int32_t Pellucid::RecallSlot(MQDocument document, int32_t index) {
     if (slot.empty()) return 0;
 
     cmq::CMQObject::NameBuffer buffer;
-    SlotCursor<const Slot> cursor(slot);
     VisitObjects(document, CountPlaces(document), [&](const cmq::CMQObject& object) {
-        auto found = cursor.Find(object.GetName(buffer));
+        auto found = slot.find(object.GetName(buffer));
         if (found == slot.end()) return;
         g_host.MQObj_SetVisible(object.object, found->second ? MQOBJ_VISIBLE : MQOBJ_HIDDEN);
     });
@@ -182,6 +152,6 @@ int32_t Pellucid::RecallSlot(MQDocument document, int32_t index) {
 int32_t Pellucid::ClearSlot(int32_t index) {
     if (index < 0 || static_cast<size_t>(index) >= slots.size()) return 0;
     // A fresh map rather than clear(): a cleared slot gives its whole table back.
-    Slot().swap(slots[static_cast<size_t>(index)]);
+    slots[static_cast<size_t>(index)] = MakeSlot();
     return 0;
 }

@@ -43,8 +43,7 @@ using Entries = std::vector<std::string>;
 
 // A slot keeps its entries in a pool of its own; these hold the pool to the map's contract.
 TEST(SlotMemory, EntriesSurviveErasingReusingAndEmptying) {
-    Slot slot;
-    slot.max_load_factor(kSlotMaxLoadFactor);
+    Slot slot = MakeSlot();
     for (int i = 0; i < 20000; ++i) slot.emplace("name " + std::to_string(i), i % 3 == 0);
     for (int i = 0; i < 20000; i += 2) slot.erase("name " + std::to_string(i));
     for (int i = 0; i < 10000; ++i) slot.emplace("other " + std::to_string(i), true);
