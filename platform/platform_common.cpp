@@ -16,4 +16,8 @@ const ModuleLoader* UseModuleLoader(const ModuleLoader* loader) {
     return previous;
 }
 
+std::string Recode(CodePage from, CodePage to, const std::string& text) {
+    return FromWide(to, ToWide(from, text.c_str()).c_str());
+}
+
 }  // namespace platform
