@@ -59,7 +59,7 @@ int32_t SendEvent(MQDocument document, int32_t event, void* argument);
 void ResetAll(bool reuse_ids);
 
 // The checks that hold at every moment:
-// - the host saw no broken rule;
+// - the register of breaches of the host's rules is empty;
 // - while the window exists: it is the one "Lucid" window, it shows rowCount "S" and
 //   rowCount "R" buttons and one "Add", every widget in the host but its main window has
 //   a live wrapper in the plug-in, and every row whose slot holds entries shows its "S"

@@ -108,7 +108,21 @@ void ResetDocuments() {
 
 using host::Document;
 using host::Object;
-using host::PointerText;
+
+namespace {
+
+std::string ArgText(const void* handle) { return host::PointerText(handle); }
+std::string ArgText(int32_t number) { return std::to_string(number); }
+std::string ArgText(uint32_t number) { return std::to_string(number); }
+
+// Journals a call of one of the functions below, its arguments formatted only while
+// the journal records.
+template <typename... Args>
+void Journalled(const char* function, const Args&... args) {
+    host::TheJournal().Record(function, [&] { return host::CallArgs{ArgText(args)...}; });
+}
+
+}  // namespace
 
 // The host functions below trust a non-null handle to be one they handed out, as the host
 // modeller does; a null handle gets the answer for "nothing there". Each call is journalled
@@ -118,15 +132,13 @@ extern "C" {
 
 // The number of object places of the document, empty places included.
 MQ_EXPORT int32_t MQDoc_GetObjectCount(void* document) {
-    host::Journal& journal = host::TheJournal();
-    if (journal.Recording()) journal.Record("MQDoc_GetObjectCount", {PointerText(document)});
+    Journalled("MQDoc_GetObjectCount", document);
     return document != nullptr ? Document::FromHandle(document)->PlaceCount() : 0;
 }
 
 // The object at place `index`; null for an empty place or an index out of range.
 MQ_EXPORT void* MQDoc_GetObject(void* document, int32_t index) {
-    host::Journal& journal = host::TheJournal();
-    if (journal.Recording()) journal.Record("MQDoc_GetObject", {PointerText(document), std::to_string(index)});
+    Journalled("MQDoc_GetObject", document, index);
     if (document == nullptr) return nullptr;
     Object* object = Document::FromHandle(document)->ObjectAt(index);
     return object != nullptr ? object->handle() : nullptr;
@@ -134,8 +146,7 @@ MQ_EXPORT void* MQDoc_GetObject(void* document, int32_t index) {
 
 // The object's place when the document counts it as its own; -1 otherwise.
 MQ_EXPORT int32_t MQDoc_GetObjectIndex(void* document, void* object) {
-    host::Journal& journal = host::TheJournal();
-    if (journal.Recording()) journal.Record("MQDoc_GetObjectIndex", {PointerText(document), PointerText(object)});
+    Journalled("MQDoc_GetObjectIndex", document, object);
     if (document == nullptr) return -1;
     return Document::FromHandle(document)->IndexOf(Object::FromHandle(object));
 }
@@ -143,8 +154,7 @@ MQ_EXPORT int32_t MQDoc_GetObjectIndex(void* document, void* object) {
 // Writes the name into `buffer`, at most `size` bytes with the terminating zero, cutting a
 // longer name; writes nothing when `size` is not positive.
 MQ_EXPORT void MQObj_GetName(void* object, char* buffer, int32_t size) {
-    host::Journal& journal = host::TheJournal();
-    if (journal.Recording()) journal.Record("MQObj_GetName", {PointerText(object), std::to_string(size)});
+    Journalled("MQObj_GetName", object, size);
     if (buffer == nullptr || size <= 0) return;
     size_t length = 0;
     if (object != nullptr) {
@@ -156,21 +166,18 @@ MQ_EXPORT void MQObj_GetName(void* object, char* buffer, int32_t size) {
 }
 
 MQ_EXPORT uint32_t MQObj_GetVisible(void* object) {
-    host::Journal& journal = host::TheJournal();
-    if (journal.Recording()) journal.Record("MQObj_GetVisible", {PointerText(object)});
+    Journalled("MQObj_GetVisible", object);
     return object != nullptr ? Object::FromHandle(object)->visible_value() : 0;
 }
 
 // Keeps the value as written; 0 hides, anything else shows.
 MQ_EXPORT void MQObj_SetVisible(void* object, uint32_t visible) {
-    host::Journal& journal = host::TheJournal();
-    if (journal.Recording()) journal.Record("MQObj_SetVisible", {PointerText(object), std::to_string(visible)});
+    Journalled("MQObj_SetVisible", object, visible);
     if (object != nullptr) Object::FromHandle(object)->SetVisibleValue(visible);
 }
 
 MQ_EXPORT int32_t MQObj_GetIntValue(void* object, int32_t code) {
-    host::Journal& journal = host::TheJournal();
-    if (journal.Recording()) journal.Record("MQObj_GetIntValue", {PointerText(object), std::to_string(code)});
+    Journalled("MQObj_GetIntValue", object, code);
     return object != nullptr ? Object::FromHandle(object)->IntValue(code) : 0;
 }
 

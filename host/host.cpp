@@ -1,5 +1,6 @@
 #include "host/host.h"
 
+#include "host/breaches.h"
 #include "host/documents.h"
 #include "host/journal.h"
 #include "host/settings.h"
@@ -10,6 +11,7 @@ namespace host {
 
 void ResetHost() {
     TheJournal().Clear();
+    TheBreaches().Clear();
     ResetSettings();
     ResetXmlHandouts();
     TheWidgets().Reset();

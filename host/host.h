@@ -3,7 +3,8 @@
 
 namespace host {
 
-// Returns the host to the state of a fresh start: an empty journal and empty models.
+// Returns the host to the state of a fresh start: an empty journal, an empty register of
+// breaches and empty models.
 void ResetHost();
 
 }  // namespace host

@@ -1,7 +1,6 @@
 #include "host/journal.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace host {
 
@@ -11,7 +10,7 @@ std::string HostCall::Text() const {
     return text + ")";
 }
 
-void Journal::Record(std::string function, std::vector<std::string> args) {
+void Journal::Record(std::string function, CallArgs args) {
     if (!recording_) return;
     calls_.push_back(HostCall{std::move(function), std::move(args)});
 }
@@ -39,13 +38,6 @@ std::string Journal::Text() const {
 Journal& TheJournal() {
     static Journal journal;
     return journal;
-}
-
-std::string PointerText(const void* pointer) {
-    if (pointer == nullptr) return "null";
-    char text[32];
-    std::snprintf(text, sizeof text, "%p", pointer);
-    return text;
 }
 
 }  // namespace host

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/value_text.h"
+
 namespace host {
 
 struct HostCall {
@@ -17,10 +19,21 @@ struct HostCall {
     std::string Text() const;
 };
 
+// The arguments of one call, each as text.
+using CallArgs = std::vector<std::string>;
+
 class Journal {
 public:
     // Adds the call, unless recording is switched off.
-    void Record(std::string function, std::vector<std::string> args = {});
+    void Record(std::string function, CallArgs args = {});
+    // Adds the call with the arguments `format()` returns, and calls `format` only while
+    // recording, so that a host function pays for the text of its arguments only when
+    // somebody keeps it:
+    //   journal.Record("MQDoc_GetObject", [&] { return CallArgs{PointerText(d), std::to_string(i)}; });
+    template <typename Format>
+    void Record(std::string_view function, Format format) {
+        if (recording_) Record(std::string(function), CallArgs(format()));
+    }
     // Recording is on from the start and after ResetHost. Switching it off lets a program
     // run the host over a million objects without keeping a million calls; host functions
     // ask Recording() before they format their arguments, so an idle journal costs nothing.
@@ -41,8 +54,5 @@ private:
 
 // The journal of the running host.
 Journal& TheJournal();
-
-// Formats an untyped pointer or handle as the journal shows it: "null" or "0x...".
-std::string PointerText(const void* pointer);
 
 }  // namespace host

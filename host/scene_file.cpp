@@ -1,19 +1,13 @@
 #include "host/scene_file.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "host/file_io.h"
+#include "host/value_text.h"
 #include "platform/platform.h"
 
 namespace host {
 namespace {
-
-std::string Hex(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", value);
-    return text;
-}
 
 bool ReadFlag(const XmlElement& entry, const char* name, bool fallback, bool* value) {
     const std::string* text = entry.FindAttribute(name);
@@ -39,11 +33,11 @@ bool ReadInteger(const XmlElement& entry, const char* name, int32_t* value) {
 }  // namespace
 
 std::string HostTextFromUtf8(const std::string& utf8) {
-    return platform::FromWide(platform::CodePage::Ansi, platform::ToWide(platform::CodePage::Utf8, utf8.c_str()).c_str());
+    return platform::Recode(platform::CodePage::Utf8, platform::CodePage::Ansi, utf8);
 }
 
 std::string Utf8FromHostText(const std::string& text) {
-    return platform::FromWide(platform::CodePage::Utf8, platform::ToWide(platform::CodePage::Ansi, text.c_str()).c_str());
+    return platform::Recode(platform::CodePage::Ansi, platform::CodePage::Utf8, text);
 }
 
 bool ReadScene(const std::string& file, SceneContent* scene, std::string* error) {
@@ -133,7 +127,7 @@ bool WriteScene(const std::string& file, const Document& document, const XmlElem
 }
 
 XmlElement& PluginElement(XmlElement& plugins, uint32_t product, uint32_t id) {
-    std::string product_text = Hex(product), id_text = Hex(id);
+    std::string product_text = HexText(product, 8, ""), id_text = HexText(id, 8, "");
     for (XmlElement* element = plugins.FindChild("plugin"); element != nullptr;
          element = element->FindNextSibling("plugin")) {
         const std::string* p = element->FindAttribute("product");

@@ -1,17 +1,19 @@
 // The stand-in host's widgets: what MQWidget_Value builds, answers and deletes, the
 // gestures of a user that raise widget events, the message boxes the plug-in asks, and a
-// text picture of each window.
+// text picture of each window. The model's parts live apart: widget_model.cpp (state,
+// requests and their rules), widget_journal.cpp (how requests read in the journal),
+// widget_layout.cpp (sizes), widget_pictures.cpp, message_boxes.cpp and gestures.cpp.
 //
 // Ids are handed out from 1 up (1 is the host's main window) and never reused unless
 // SetReuseIds(true): a host may reuse the ids of deleted widgets, and the plug-in must
 // cope. Deleting a widget deletes what was placed in it and its child windows. A plug-in
 // that deletes every widget it made then sends Delete for widgets that are gone already;
 // the first such Delete of each is taken and does nothing. A Delete of an id that never
-// existed, or of one a Delete has named before, is a broken rule.
+// existed, or of one a Delete has named before, is a breach.
 //
-// The model checks what the plug-in asks of it where that is cheap, and records each
-// broken rule as a Violation named by the call; it never crashes on a bad request and
-// answers it by writing nothing, so the caller's preset stands.
+// The model checks what the plug-in asks of it where that is cheap, and reports each
+// broken rule to the register of breaches (breaches.h) under the call; it never crashes
+// on a bad request and answers it by writing nothing, so the caller's preset stands.
 #pragma once
 
 #include <array>
@@ -24,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "host/breaches.h"
 #include "host/option_list.h"
 #include "platform/platform.h"
 #include "abi/abi.h"
@@ -81,13 +84,6 @@ struct MessageBoxRequest {
     std::string message;      // UTF-8
     std::string title;        // UTF-8
     std::optional<int32_t> answer;
-};
-
-// A request that broke one of the host's rules.
-struct Violation {
-    std::string call;  // "MQWidget_Value(7, SetValue 0x302)"
-    std::string rule;  // "widget 7 does not exist"
-    std::string Text() const { return call + ": " + rule; }
 };
 
 enum class MouseButton { Left, Middle, Right };
@@ -159,11 +155,6 @@ public:
     // widget; nothing is added to `options` and nothing is checked.
     EventOutcome SendEvent(int32_t id, const std::string& type, OptionList& options, MQDocument document);
 
-    // ---- Misbehaviour -------------------------------------------------------------------
-    const std::vector<Violation>& Violations() const { return violations_; }
-    std::string ViolationsText() const;  // one a line
-    void ClearViolations() { violations_.clear(); }
-
     // ---- Pictures -----------------------------------------------------------------------
     // A window as text: a box titled with its title (marked "(hidden)" when hidden),
     // frames laid out as the host lays them out, buttons as [text], pressed ones as
@@ -185,8 +176,8 @@ private:
     void DeleteTree(int32_t id, int32_t with_parent);
     bool TakeLateDelete(int32_t id);
     EventOutcome Deliver(int32_t id, const std::string& type, OptionList& options, MQDocument document);
-    void Report(const Request& request, std::string rule);
-    std::string Absence(int32_t id) const;
+    void Report(const Request& request, const char* rule_id, std::string detail);
+    void ReportAbsent(const Request& request, int32_t id, const char* role);
 
     void Create(Request& request);
     void Delete(Request& request);
@@ -213,7 +204,6 @@ private:
     std::deque<int32_t> answers_;
     Answerer answerer_;
     std::vector<MessageBoxRequest> boxes_;
-    std::vector<Violation> violations_;
 };
 
 // The widgets of the running host.

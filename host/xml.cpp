@@ -4,10 +4,10 @@
 #include <pugixml.hpp>
 
 #include <cstdint>
-#include <cstdio>
 #include <sstream>
 #include <unordered_set>
 
+#include "host/breaches.h"
 #include "host/journal.h"
 #include "platform/export.h"
 #include "abi/abi.h"
@@ -227,34 +227,11 @@ const char* HandOut(const std::string& text) {
     return g_handout.c_str();
 }
 
-std::string Quoted(const char* text) {
-    if (text == nullptr) return "null";
-    std::string quoted = "\"";
-    for (const char* c = text; *c != 0; ++c) {
-        auto byte = static_cast<unsigned char>(*c);
-        if (byte == '"' || byte == '\\') {
-            quoted += '\\';
-            quoted += *c;
-        } else if (byte < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            quoted += escaped;
-        } else {
-            quoted += *c;
-        }
-    }
-    return quoted + "\"";
-}
+std::string OpText(int32_t op) { return HexText(static_cast<uint32_t>(op)); }
 
-std::string OpText(int32_t op) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(op));
-    return text;
-}
-
-// The plug-in broke a rule of the call: the host says which, and does nothing.
-void Refuse(int32_t op, const std::string& rule) {
-    std::fprintf(stderr, "pellucid-host: MQXmlElem_Value(%s) refused: %s\n", OpText(op).c_str(), rule.c_str());
+// The plug-in broke a rule of the call: the host registers the breach and does nothing.
+void Refuse(const void* element, int32_t op, const char* rule_id, std::string detail) {
+    TheBreaches().Report(rule_id, "MQXmlElem_Value(" + PointerText(element) + ", " + OpText(op) + ")", std::move(detail));
 }
 
 const char* StringField(void* field) { return static_cast<const char*>(field); }
@@ -262,20 +239,20 @@ const char* StringField(void* field) { return static_cast<const char*>(field); }
 // The child handle in `field` when it is a live child of `parent`; null after a refusal.
 XmlElement* ChildField(XmlElement* parent, int32_t op, void* field) {
     if (!XmlElement::IsLive(field)) {
-        Refuse(op, "the child " + PointerText(field) + " is not an element of the host");
+        Refuse(parent, op, "xml.unknown-element", "the child " + PointerText(field) + " is not an element of the host");
         return nullptr;
     }
     auto* child = static_cast<XmlElement*>(field);
     if (child->Parent() != parent) {
-        Refuse(op, "the element " + PointerText(field) + " is not a child of " + PointerText(parent));
+        Refuse(parent, op, "xml.not-a-child", "the element " + PointerText(field) + " is not a child of " + PointerText(parent));
         return nullptr;
     }
     return child;
 }
 
 // The record's inputs as the journal shows them.
-std::vector<std::string> JournalArgs(void* element, int32_t op, void** fields) {
-    std::vector<std::string> args{PointerText(element), OpText(op)};
+CallArgs JournalArgs(void* element, int32_t op, void** fields) {
+    CallArgs args{PointerText(element), OpText(op)};
     if (fields == nullptr) {
         args.push_back("null");
         return args;
@@ -285,18 +262,18 @@ std::vector<std::string> JournalArgs(void* element, int32_t op, void** fields) {
         case MQXML_FIRST_CHILD:
         case MQXML_GET_ATTRIBUTE:
         case MQXML_SET_TEXT:
-            args.push_back(Quoted(StringField(fields[0])));
+            args.push_back(QuotedText(StringField(fields[0])));
             break;
         case MQXML_REMOVE_CHILD:
             args.push_back(PointerText(fields[0]));
             break;
         case MQXML_NEXT_CHILD:
-            args.push_back(Quoted(StringField(fields[0])));
+            args.push_back(QuotedText(StringField(fields[0])));
             args.push_back(PointerText(fields[1]));
             break;
         case MQXML_SET_ATTRIBUTE:
-            args.push_back(Quoted(StringField(fields[0])));
-            args.push_back(Quoted(StringField(fields[1])));
+            args.push_back(QuotedText(StringField(fields[0])));
+            args.push_back(QuotedText(StringField(fields[1])));
             break;
         default:
             break;
@@ -309,7 +286,7 @@ void Perform(XmlElement* element, int32_t op, void** fields) {
         case MQXML_ADD_CHILD: {
             const char* name = StringField(fields[0]);
             if (name == nullptr || !XmlElement::IsValidName(name)) {
-                Refuse(op, Quoted(name) + " is not an element name");
+                Refuse(element, op, "xml.bad-name", QuotedText(name) + " is not an element name");
                 return;
             }
             fields[1] = &element->AppendChild(name);
@@ -342,7 +319,7 @@ void Perform(XmlElement* element, int32_t op, void** fields) {
         case MQXML_GET_ATTRIBUTE: {
             const char* name = StringField(fields[0]);
             if (name == nullptr) {
-                Refuse(op, "no attribute name");
+                Refuse(element, op, "xml.missing-field", "no attribute name");
                 return;
             }
             if (const std::string* value = element->FindAttribute(name); value != nullptr) {
@@ -359,18 +336,18 @@ void Perform(XmlElement* element, int32_t op, void** fields) {
             const char* name = StringField(fields[0]);
             const char* value = StringField(fields[1]);
             if (name == nullptr || !XmlElement::IsValidName(name)) {
-                Refuse(op, Quoted(name) + " is not an attribute name");
+                Refuse(element, op, "xml.bad-name", QuotedText(name) + " is not an attribute name");
                 return;
             }
             if (value == nullptr) {
-                Refuse(op, "no value for the attribute " + Quoted(name));
+                Refuse(element, op, "xml.missing-field", "no value for the attribute " + QuotedText(name));
                 return;
             }
             element->SetAttribute(name, value);
             return;
         }
         default:
-            Refuse(op, "not an operation of the host");
+            Refuse(element, op, "xml.unknown-op", "not an operation of the host");
             return;
     }
 }
@@ -382,23 +359,22 @@ void ResetXmlHandouts() { std::string().swap(g_handout); }
 }  // namespace host
 
 // Performs one element operation. `record` is an array of pointer-sized fields in the
-// order that the operation fixes (see MQXML_* in mq_boundary.h); inputs are UTF-8 strings
+// order that the operation fixes (see MQXML_* in abi/xml_ops.h); inputs are UTF-8 strings
 // or element handles, out-fields are preset to null by the caller and stay null when
 // there is nothing to hand out. A string handed out stays valid until the next call into
 // the host. Handles that are not live elements, children of another parent, names that
-// an XML file cannot hold and unknown operations are refused, named on stderr, and leave
-// everything as it was. The result is always 0 and means nothing.
+// an XML file cannot hold and unknown operations are breaches (breaches.h): the host
+// registers them and leaves everything as it was. The result is always 0 and means nothing.
 extern "C" MQ_EXPORT int32_t MQXmlElem_Value(void* element, int32_t op, void* record) {
     auto** fields = static_cast<void**>(record);
-    if (host::TheJournal().Recording()) {
-        host::TheJournal().Record("MQXmlElem_Value", host::JournalArgs(element, op, fields));
-    }
+    host::TheJournal().Record("MQXmlElem_Value", [&] { return host::JournalArgs(element, op, fields); });
     if (!host::XmlElement::IsLive(element)) {
-        host::Refuse(op, "the element " + host::PointerText(element) + " is not an element of the host");
+        host::Refuse(element, op, "xml.unknown-element",
+                     "the element " + host::PointerText(element) + " is not an element of the host");
         return 0;
     }
     if (fields == nullptr) {
-        host::Refuse(op, "no record");
+        host::Refuse(element, op, "xml.no-record", "no record");
         return 0;
     }
     host::Perform(static_cast<host::XmlElement*>(element), op, fields);

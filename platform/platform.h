@@ -58,6 +58,8 @@ enum class CodePage { Ansi, Utf8 };
 // the platform cannot perform yields an empty string.
 WideString ToWide(CodePage page, const char* text);
 std::string FromWide(CodePage page, const WideChar* text);
+// From one narrow encoding to the other, through UTF-16, with the same rules.
+std::string Recode(CodePage from, CodePage to, const std::string& text);
 
 // Reads a decimal integer as the C runtime's _wtoi does: leading white space, an optional
 // sign, digits up to the first other character; no digits give 0; saturates at the

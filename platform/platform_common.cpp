@@ -22,4 +22,8 @@ std::string ProgramFolder() {
     return separator == std::string::npos ? std::string() : program.substr(0, separator + 1);
 }
 
+std::string Recode(CodePage from, CodePage to, const std::string& text) {
+    return FromWide(to, ToWide(from, text.c_str()).c_str());
+}
+
 }  // namespace platform

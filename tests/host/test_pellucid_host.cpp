@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "host/breaches.h"
 #include "host/file_io.h"
 #include "host/host.h"
 #include "host/plugin_module.h"
@@ -82,7 +83,7 @@ protected:
         fs::current_path(folder_);
     }
     void TearDown() override {
-        EXPECT_EQ(host::TheWidgets().ViolationsText(), "");
+        EXPECT_EQ(host::TheBreaches().Text(), "");
         fs::current_path(home_);
         std::error_code ignored;
         fs::remove_all(folder_, ignored);

@@ -12,7 +12,7 @@ protected:
     // A fresh host and a fresh plug-in, for a test that tries several settings in turn.
     void StartAfresh() {
         plugin.reset();
-        EXPECT_EQ(widgets().ViolationsText(), "");
+        EXPECT_EQ(host::TheBreaches().Text(), "");
         host::ResetHost();
         document = &host::OpenDocument();
         widgets().SetEventDocument(doc());
@@ -154,7 +154,7 @@ TEST_F(Activation, ExitDeletesEveryWidgetThePluginMade) {
     ASSERT_EQ(StoreButtons().size(), 7u);
     EXPECT_EQ(Exit(), 1);
     EXPECT_EQ(widgets().Ids(), std::vector<int32_t>{widgets().MainWindow()});
-    EXPECT_EQ(widgets().ViolationsText(), "");
+    EXPECT_EQ(host::TheBreaches().Text(), "");
     EXPECT_EQ(IsActivated(), 0);
     EXPECT_EQ(Activate(1), 0) << "a window came back after the exit";
 }

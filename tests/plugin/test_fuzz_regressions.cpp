@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/breaches.h"
 #include "host/documents.h"
 #include "host/host.h"
 #include "host/journal.h"
@@ -40,7 +41,7 @@ protected:
         MQOnEvent(document->handle(), MQEVENT_EXIT, nullptr);
         MQOnEvent(nullptr, MQEVENT_LOAD_DOCUMENT, nullptr);
         EXPECT_EQ(MQWidgetBase::RegisteredWidgetCount(), 0u);
-        EXPECT_EQ(host::TheWidgets().ViolationsText(), "");
+        EXPECT_EQ(host::TheBreaches().Text(), "");
     }
 
     static Pellucid& plugin() { return *static_cast<Pellucid*>(GetPluginClass()); }

@@ -143,7 +143,7 @@ TEST(PluginMemory, ThousandLoadStartStopUnloadCyclesKeepTheHeapFlat) {
                     kCycles - kWarmUp, *plugin.heap(), *loader.heap(), kAllowedGrowth);
         EXPECT_LE(*plugin.heap() - *loader.heap(), static_cast<long long>(kAllowedGrowth));
     }
-    EXPECT_EQ(host::TheWidgets().ViolationsText(), "");
+    EXPECT_EQ(host::TheBreaches().Text(), "");
 }
 
 }  // namespace

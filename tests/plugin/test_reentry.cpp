@@ -215,7 +215,7 @@ TEST_P(Reentry, TheHostSurvivesAndTheSlotsAndButtonsAreWhatTheUserMade) {
 
     Expected expected = ExpectedAfter(c.box, c.meanwhile);
     EXPECT_EQ(StoreStates(), expected.states) << Picture();
-    EXPECT_EQ(widgets().ViolationsText(), "");
+    EXPECT_EQ(host::TheBreaches().Text(), "");
     EXPECT_EQ(SavedSlots(), expected.slots);
 }
 

@@ -62,9 +62,9 @@ TEST_P(WidgetIdentity, RefusedCreateLeavesAnUnregisteredWrapperThatSendsItsReque
         EXPECT_FALSE(button.GetDown()) << "the preset stands when the host answers nothing";
     }
     EXPECT_TRUE(DeletedIds().empty());
-    EXPECT_EQ(TakeViolations(),
-              "MQWidget_Value(0, SetValue 0x302): widget id 0 names no widget\n"
-              "MQWidget_Value(0, GetValue 0x301): widget id 0 names no widget\n");
+    EXPECT_EQ(TakeBreaches(),
+              "widget.id-zero MQWidget_Value(0, SetValue 0x302)\n"
+              "widget.id-zero MQWidget_Value(0, GetValue 0x301)\n");
 }
 
 TEST_P(WidgetIdentity, GetsTheHostDoesNotAnswerYieldTheirPresets) {
@@ -77,7 +77,7 @@ TEST_P(WidgetIdentity, GetsTheHostDoesNotAnswerYieldTheirPresets) {
     MQWindow window(main);
     EXPECT_NE(window.GetPosX(), 0) << "a live window has the host's placement";
     EXPECT_EQ(window.GetJustSize(), widgets().JustSize(window.GetID()));
-    EXPECT_NE(TakeViolations(), "");
+    EXPECT_NE(TakeBreaches(), "");
 }
 
 TEST_P(WidgetIdentity, AddChildAnswersTheHostsResultAndMinusOneWithoutOne) {
@@ -89,8 +89,8 @@ TEST_P(WidgetIdentity, AddChildAnswersTheHostsResultAndMinusOneWithoutOne) {
     EXPECT_EQ(frame.AddChild(&second), 1);
     EXPECT_EQ(widgets().Find(frame.GetID())->children, (std::vector<int32_t>{first.GetID(), second.GetID()}));
     EXPECT_EQ(first.AddChild(&frame), -1) << "refused: the host writes no result";
-    EXPECT_EQ(TakeViolations(), "MQWidget_Value(" + std::to_string(first.GetID()) +
-                                    ", AddChild 0x201): a button holds no children\n");
+    EXPECT_EQ(TakeBreaches(), "widget.not-a-container MQWidget_Value(" + std::to_string(first.GetID()) +
+                                  ", AddChild 0x201)\n");
 
     frame.RemoveChild(&first);
     frame.RemoveChild(nullptr);
@@ -198,11 +198,10 @@ TEST_P(StandInWidgets, DeletingAWidgetDeletesItsContentsAndTakesOneLateDeleteFor
     if (!ReusesIds()) Send(frame, MQWIDGET_DELETE, none);
     const std::string b = std::to_string(button);
     const std::string f = std::to_string(frame);
-    EXPECT_EQ(TakeViolations(),
-              "MQWidget_Value(" + b + ", SetValue 0x302): widget " + b + " was deleted with widget " +
-                  std::to_string(inner) + "\n"
-              "MQWidget_Value(" + b + ", Delete 0x102): widget " + b + " was deleted before\n" +
-              (ReusesIds() ? "" : "MQWidget_Value(" + f + ", Delete 0x102): widget " + f + " was deleted before\n"));
+    EXPECT_EQ(TakeBreaches(),
+              "widget.deleted-with-parent MQWidget_Value(" + b + ", SetValue 0x302)\n"
+              "widget.deleted-twice MQWidget_Value(" + b + ", Delete 0x102)\n" +
+              (ReusesIds() ? "" : "widget.deleted-twice MQWidget_Value(" + f + ", Delete 0x102)\n"));
 }
 
 TEST_P(StandInWidgets, MisbehaviourIsReportedByCallAndRuleAndChangesNothing) {
@@ -221,14 +220,14 @@ TEST_P(StandInWidgets, MisbehaviourIsReportedByCallAndRuleAndChangesNothing) {
     Send(0, MQWIDGET_CREATE, unknown);
     Send(button, 0x999, none);
     const std::string b = std::to_string(button);
-    EXPECT_EQ(TakeViolations(),
-              "MQWidget_Value(1, Delete 0x102): the main window is the host's own; a plug-in never deletes it\n"
-              "MQWidget_Value(99, Delete 0x102): widget 99 does not exist\n"
-              "MQWidget_Value(" + b + ", SetValue 0x302): SetValue takes exactly one property key\n"
-              "MQWidget_Value(" + b + ", SetValue 0x302): \"title\" is not a property of a button\n"
-              "MQWidget_Value(1, RemoveChild 0x202): widget " + b + " is not placed in widget 1\n"
-              "MQWidget_Value(0, Create 0x101): there is no widget type \"slider\"\n"
-              "MQWidget_Value(" + b + ", unknown 0x999): unknown operation code\n");
+    EXPECT_EQ(TakeBreaches(),
+              "widget.main-window-deleted MQWidget_Value(1, Delete 0x102)\n"
+              "widget.unknown-id MQWidget_Value(99, Delete 0x102)\n"
+              "widget.not-one-key MQWidget_Value(" + b + ", SetValue 0x302)\n"
+              "widget.property-of-other-type MQWidget_Value(" + b + ", SetValue 0x302)\n"
+              "widget.not-placed-there MQWidget_Value(1, RemoveChild 0x202)\n"
+              "widget.unknown-type MQWidget_Value(0, Create 0x101)\n"
+              "widget.unknown-op MQWidget_Value(" + b + ", unknown 0x999)\n");
     EXPECT_TRUE(widgets().Exists(main));
     EXPECT_FALSE(widgets().Find(button)->down);
     EXPECT_EQ(*unknown.IntOf("id"), 0);

@@ -133,8 +133,8 @@ TEST_P(Windows, RefusedCreateInAWindowIsOwnedAndDeletedSilently) {
     window.reset();
     EXPECT_EQ(DeletedIds(), std::vector<int32_t>{id});
     const std::string w = std::to_string(id);
-    EXPECT_EQ(TakeViolations(), "MQWidget_Value(0, SetValue 0x302): widget id 0 names no widget\n"
-                                "MQWidget_Value(" + w + ", AddChild 0x201): child: widget id 0 names no widget\n");
+    EXPECT_EQ(TakeBreaches(), "widget.id-zero MQWidget_Value(0, SetValue 0x302)\n"
+                              "widget.id-zero MQWidget_Value(" + w + ", AddChild 0x201)\n");
 }
 
 TEST_P(Windows, AddChildWindowOfNothingSendsNothing) {
@@ -255,8 +255,7 @@ TEST_P(Windows, WrapperOfAWidgetTheHostDestroyedGivesUpTheIdWhenItIsHandedOut) {
     host::OptionList none;
     widgets().Handle(old_id, MQWIDGET_DELETE, none.Array());
     old_button->AddEventHandler("execute", window->EventClosure());
-    EXPECT_EQ(TakeViolations(), "MQWidget_Value(" + std::to_string(old_id) + ", AddEvent 0x304): widget " +
-                                    std::to_string(old_id) + " was deleted before\n");
+    EXPECT_EQ(TakeBreaches(), "widget.deleted MQWidget_Value(" + std::to_string(old_id) + ", AddEvent 0x304)\n");
 
     MQButton* fresh = window->CreateButton(window.get(), WIDE("new"));
     ASSERT_EQ(fresh->GetID() == old_id, ReusesIds());
@@ -274,8 +273,7 @@ TEST_P(Windows, WrapperOfAWidgetTheHostDestroyedGivesUpTheIdWhenItIsHandedOut) {
     EXPECT_EQ(std::count(deleted.begin(), deleted.end(), fresh_id), 1) << "the new button is deleted once";
     if (!ReusesIds()) {
         // The old wrapper still names its id, which no widget holds any more.
-        EXPECT_EQ(TakeViolations(), "MQWidget_Value(" + std::to_string(old_id) + ", Delete 0x102): widget " +
-                                        std::to_string(old_id) + " was deleted before\n");
+        EXPECT_EQ(TakeBreaches(), "widget.deleted-twice MQWidget_Value(" + std::to_string(old_id) + ", Delete 0x102)\n");
     }
 }
 

@@ -50,6 +50,7 @@ TEST_F(XmlAccessTest, ChildrenAreAddedAtTheEndAndFoundAndWalkedInOrder) {
     EXPECT_EQ(NextChild(&tree, a1, "a"), a2);
     // The current child must be a child of the element the call is made on.
     EXPECT_EQ(NextChild(&tree, AddChildElement(b, "c")), nullptr);
+    EXPECT_EQ(TakeBreachIds(), std::vector<std::string>{"xml.not-a-child"});
 }
 
 TEST_F(XmlAccessTest, RemovingTakesOnlyThatChildAndItsHandleDies) {
@@ -72,6 +73,7 @@ TEST_F(XmlAccessTest, RemovingTakesOnlyThatChildAndItsHandleDies) {
     EXPECT_EQ(GetTextAnsi(b), "");
     RemoveChildElement(&tree, b);
     EXPECT_EQ(tree.ChildCount(), 2u);
+    EXPECT_EQ(TakeBreachIds(), std::vector<std::string>(3, "xml.unknown-element"));
 }
 
 TEST_F(XmlAccessTest, RemovingAnElementThatIsNotAChildChangesNothing) {
@@ -89,6 +91,7 @@ TEST_F(XmlAccessTest, RemovingAnElementThatIsNotAChildChangesNothing) {
     EXPECT_EQ(ChildNames(tree), (std::vector<std::string>{"a"}));
     EXPECT_EQ(ChildNames(*static_cast<host::XmlElement*>(a)), (std::vector<std::string>{"g"}));
     EXPECT_EQ(other.ChildCount(), 1u);
+    EXPECT_EQ(TakeBreachIds(), std::vector<std::string>(3, "xml.not-a-child"));
 }
 
 TEST_F(XmlAccessTest, AnElementWithoutTextGivesNone) {
@@ -134,6 +137,7 @@ TEST_F(XmlAccessTest, NamesThatAFileCannotHoldAreRefused) {
     SetAttributeAnsi(element, "bad name", "v");
     EXPECT_TRUE(static_cast<host::XmlElement*>(element)->Attributes().empty());
     EXPECT_EQ(tree.ChildCount(), 1u);
+    EXPECT_EQ(TakeBreachIds(), std::vector<std::string>(7, "xml.bad-name"));
 }
 
 TEST_F(XmlAccessTest, TheJournalShowsEachCallWithItsOperationAndStrings) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/breaches.h"
 #include "host/documents.h"
 #include "host/host.h"
 #include "host/journal.h"
@@ -35,11 +36,12 @@ protected:
         LoadPlugin();
     }
 
-    // Whatever the test did, the host saw no broken rule, and nothing of it outlives the
-    // test: the plug-in goes (deleting what it still shows) and the host is reset.
+    // Whatever the test did, the host saw no breach of its rules, and nothing of it
+    // outlives the test: the plug-in goes (deleting what it still shows) and the host is
+    // reset.
     void TearDown() override {
         plugin.reset();
-        EXPECT_EQ(widgets().ViolationsText(), "");
+        EXPECT_EQ(host::TheBreaches().Text(), "");
         host::ResetHost();
     }
 

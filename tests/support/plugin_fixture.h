@@ -1,5 +1,6 @@
 // A test that runs against a fresh plug-in: the plug-in file is loaded into the stand-in
-// host for each test and unloaded after it, so that no state leaks between tests.
+// host for each test and unloaded after it, so that no state leaks between tests, and the
+// host saw no breach of its rules.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "host/breaches.h"
 #include "host/host.h"
 #include "host/journal.h"
 #include "host/plugin_module.h"
@@ -16,7 +18,10 @@ protected:
     // Loads the plug-in and runs the handshake; a test that wants to see the handshake
     // itself calls LoadPlugin(false).
     void SetUp() override { LoadPlugin(true); }
-    void TearDown() override { plugin.reset(); }
+    void TearDown() override {
+        plugin.reset();
+        EXPECT_EQ(host::TheBreaches().Text(), "");
+    }
 
     void LoadPlugin(bool handshake) {
         host::ResetHost();

@@ -1,0 +1,47 @@
+// The message boxes the plug-in asks (MQWidget_Value with MQWIDGET_MESSAGEBOX) and who
+// answers them.
+#include "host/widget_request.h"
+
+namespace host {
+
+void WidgetModel::MessageBox(Request& request) {
+    MessageBoxRequest box;
+    const char* type = request.Keyword(MQWIDGET_KEY_TYPE);
+    const char* messagetype = request.Keyword(MQBOX_KEY_MESSAGE_TYPE);
+    const int32_t* parent = request.Int(MQWIDGET_KEY_PARENT);
+    const platform::WideChar* message = request.Wide(MQBOX_KEY_MESSAGE);
+    const platform::WideChar* title = request.Wide(MQBOX_KEY_TITLE);
+    int32_t* result = request.Int(MQWIDGET_KEY_RESULT);
+    box.type = type != nullptr ? type : "";
+    box.messagetype = messagetype != nullptr ? messagetype : "";
+    box.parent = parent != nullptr ? *parent : 0;
+    box.message = message != nullptr ? Utf8(message) : "";
+    box.title = title != nullptr ? Utf8(title) : "";
+    if (box.type != MQBOX_TYPE) {
+        Report(request, "box.bad-type", "\"type\" of a message box is " + QuotedText(MQBOX_TYPE));
+    }
+    if (box.messagetype != MQBOX_OKCANCEL) {
+        Report(request, "box.unknown-kind", "the host has no message box " + QuotedText(box.messagetype));
+    }
+    const Widget* owner = Find(box.parent);
+    if (owner == nullptr || owner->type != MQWIDGET_TYPE_WINDOW) {
+        Report(request, "box.parent-not-window",
+               "the parent of a message box is a window; " + std::to_string(box.parent) + " is not");
+    }
+    if (message == nullptr) Report(request, "box.missing-option", "a message box needs a \"message\"");
+    if (result == nullptr) {
+        Report(request, "box.missing-option", "a message box needs a \"result\" out-value");
+        boxes_.push_back(box);
+        return;
+    }
+    if (!answers_.empty()) {
+        box.answer = answers_.front();
+        answers_.pop_front();
+    } else if (answerer_) {
+        box.answer = answerer_(box);
+    }
+    if (box.answer) *result = *box.answer;
+    boxes_.push_back(box);
+}
+
+}  // namespace host
