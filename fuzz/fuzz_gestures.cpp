@@ -13,6 +13,10 @@
 // - a recall changes only objects whose names the slot holds, to the recorded flag, and
 //   answers 1 exactly when the slot holds entries;
 // - nothing else changes the scene's visibility.
+// The host is not polite either: while a confirmation is open it may run a nested loop
+// and deliver saves, activation, a close, clicks on other buttons, "Add", document loads,
+// exits and starts before the box answers. A question that lost its window, its rows or
+// its document meanwhile changes nothing; one that lost none of them goes ahead.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -80,7 +84,14 @@ public:
 
     void Start() {
         fuzz::ResetAll(in_.Bit());
-        host::TheWidgets().SetAnswerer([this](const host::MessageBoxRequest&) { return answer_; });
+        host::TheWidgets().SetAnswerer([this](const host::MessageBoxRequest&) {
+            if (meanwhile_ != Meanwhile::None && !in_box_) {
+                in_box_ = true;
+                RunMeanwhile();
+                in_box_ = false;
+            }
+            return answer_;
+        });
         document_ = &host::OpenDocument();
         size_t count = in_.Pick(9);
         for (size_t i = 0; i < count; ++i) AddObject();
@@ -100,7 +111,9 @@ public:
         if (trace_) std::fprintf(stderr, "step: action %zu\n", action);
         switch (action) {
         case 0: case 1: case 2: case 3:
-            ClickStore();
+            rebuilt = ClickStore();
+            may_change_scene = scene_may_change_;
+            if (document_changed_) visibility = document_->VisibilityPicture();
             break;
         case 4: case 5:
             ClickRecall();
@@ -241,9 +254,89 @@ private:
         return row < slots.size() ? slots[row] : Slot();
     }
 
-    void ClickStore() {
+    // What the host does while the question of a click on "S" is open.
+    enum class Meanwhile { None, Save, Show, Hide, Close, OtherStore, Recall, Add, Load, Exit, ExitAndStart, Start, Raw };
+    static constexpr size_t kMeanwhileKinds = 12;
+
+    // Runs inside the first box of a click, before it answers. `taken_` tells whether the
+    // action takes the question away: a rebuild of the rows, a document load, an exit or
+    // a start.
+    void RunMeanwhile() {
+        Meanwhile action = meanwhile_;
+        meanwhile_ = Meanwhile::None;
+        if (trace_) std::fprintf(stderr, "  meanwhile %d\n", static_cast<int>(action));
+        switch (action) {
+        case Meanwhile::None:
+            break;
+        case Meanwhile::Save:
+            Save();
+            break;
+        case Meanwhile::Show:
+            Activate(1);
+            break;
+        case Meanwhile::Hide:
+            Activate(0);
+            break;
+        case Meanwhile::Close:
+            if (int32_t window = host::FindWindowTitled("Lucid"); window != 0) {
+                host::TheWidgets().CloseWindow(window, document_->handle());
+            }
+            break;
+        case Meanwhile::OtherStore: {
+            std::vector<int32_t> stores = fuzz::RowButtons("S");
+            if (stores.size() < 2) break;
+            size_t row = in_.Pick(stores.size() - 1);
+            if (row >= clicked_row_) ++row;
+            host::Modifiers modifiers;
+            modifiers.shift = in_.Bit();
+            modifiers.ctrl = in_.Bit();
+            host::TheWidgets().MouseDown(stores[row], host::MouseButton::Left, modifiers, document_->handle());
+            break;
+        }
+        case Meanwhile::Recall:
+            if (std::vector<int32_t> recalls = fuzz::RowButtons("R"); !recalls.empty()) {
+                host::TheWidgets().MouseDown(recalls[in_.Pick(recalls.size())], host::MouseButton::Left, {},
+                                             document_->handle());
+            }
+            break;
+        case Meanwhile::Add:
+            if (int32_t add = OnlyButton("Add"); add != 0) {
+                taken_ = host::TheWidgets().Press(add, document_->handle()).refused.empty();
+                rebuilt_meanwhile_ = taken_;
+            }
+            break;
+        case Meanwhile::Load:
+            Load();
+            taken_ = rebuilt_meanwhile_ = true;
+            break;
+        case Meanwhile::Exit:
+            fuzz::SendEvent(document_->handle(), MQEVENT_EXIT, nullptr);
+            taken_ = rebuilt_meanwhile_ = true;
+            break;
+        case Meanwhile::ExitAndStart:
+            fuzz::SendEvent(document_->handle(), MQEVENT_EXIT, nullptr);
+            fuzz::SendEvent(document_->handle(), MQEVENT_INITIALIZE, nullptr);
+            taken_ = rebuilt_meanwhile_ = true;
+            break;
+        case Meanwhile::Start:
+            fuzz::SendEvent(document_->handle(), MQEVENT_INITIALIZE, nullptr);
+            taken_ = true;
+            break;
+        case Meanwhile::Raw:
+            RawEvent();
+            unknown_ = true;  // the handler called may have done anything
+            break;
+        }
+        slots_meanwhile_ = plugin().slots;
+        ran_meanwhile_ = true;
+    }
+
+    // Returns whether the rows were rebuilt meanwhile.
+    bool ClickStore() {
+        scene_may_change_ = false;
+        document_changed_ = false;
         std::vector<int32_t> stores = fuzz::RowButtons("S");
-        if (stores.empty()) return;
+        if (stores.empty()) return false;
         size_t row = in_.Pick(stores.size());
         host::Modifiers modifiers;
         modifiers.shift = in_.Bit();
@@ -253,13 +346,34 @@ private:
                                   : button == 3 ? host::MouseButton::Right
                                                 : host::MouseButton::Left;
         answer_ = SomeAnswer();
+        meanwhile_ = in_.Pick(3) == 0 ? static_cast<Meanwhile>(1 + in_.Pick(kMeanwhileKinds)) : Meanwhile::None;
+        clicked_row_ = row;
+        taken_ = false;
+        unknown_ = false;
+        rebuilt_meanwhile_ = false;
 
         host::WidgetModel& widgets = host::TheWidgets();
         bool was_down = widgets.Find(stores[row])->down;
         std::vector<Slot> before = plugin().slots;
         size_t boxes = widgets.MessageBoxes().size();
+        Document* clicked_document = document_;
         host::EventOutcome outcome = widgets.MouseDown(stores[row], mouse, modifiers, document_->handle());
         bool asked = widgets.MessageBoxes().size() > boxes;
+        meanwhile_ = Meanwhile::None;
+        if (asked && ran_meanwhile_) {
+            ran_meanwhile_ = false;
+            scene_may_change_ = true;
+            document_changed_ = document_ != clicked_document;
+            std::string what = "S of row " + std::to_string(row) + " with the host busy meanwhile\nafter:\n" +
+                               fuzz::SlotsText(plugin().slots);
+            FUZZ_CHECK(outcome.deliveries == 0 || outcome.result == 0, what);
+            if (unknown_) return false;
+            if (taken_) {
+                FUZZ_CHECK(plugin().slots == slots_meanwhile_, "a question went ahead after it was taken away\n" + what);
+                return rebuilt_meanwhile_;
+            }
+            before = slots_meanwhile_;
+        }
         std::string what = "S of row " + std::to_string(row) + (modifiers.ctrl ? " ctrl" : "") +
                            (modifiers.shift ? " shift" : "") + "\nbefore:\n" + fuzz::SlotsText(before) +
                            "after:\n" + fuzz::SlotsText(plugin().slots);
@@ -267,7 +381,7 @@ private:
         if (!outcome.refused.empty() || mouse != host::MouseButton::Left) {
             FUZZ_CHECK(outcome.deliveries == 0 || outcome.result == 0, what);
             FUZZ_CHECK(!asked && plugin().slots == before, what);
-            return;
+            return false;
         }
         FUZZ_CHECK(outcome.result == 0, what);
         FUZZ_CHECK(asked == was_down, what);
@@ -275,7 +389,7 @@ private:
         bool down = widgets.Find(stores[row])->down;
         if (!confirmed) {
             FUZZ_CHECK(plugin().slots == before && down == was_down, what);
-            return;
+            return false;
         }
         Slot now = SlotAt(row);
         if (modifiers.ctrl) {
@@ -295,6 +409,7 @@ private:
         } else {
             FUZZ_CHECK(now == Recordable(false) && down, what);
         }
+        return false;
     }
 
     void ClickRecall() {
@@ -419,6 +534,17 @@ private:
     const bool trace_ = std::getenv("FUZZ_TRACE") != nullptr;
     Document* document_ = nullptr;
     std::optional<int32_t> answer_;
+    // The host's action for the next box, and what came of it.
+    Meanwhile meanwhile_ = Meanwhile::None;
+    bool in_box_ = false;
+    bool ran_meanwhile_ = false;
+    bool taken_ = false;
+    bool unknown_ = false;
+    bool rebuilt_meanwhile_ = false;
+    size_t clicked_row_ = 0;
+    std::vector<Slot> slots_meanwhile_;
+    bool scene_may_change_ = false;
+    bool document_changed_ = false;
     std::vector<Registration> seen_;
     bool saved_ = false;
     std::string saved_text_;
