@@ -159,6 +159,8 @@ int32_t PellucidWindow::OnStoreClick(MQWidgetBase* sender, MQDocument document, 
     if (position < 0 || position % 2 != 0 || mouse == nullptr) return 0;
     MQButton* button = buttons[static_cast<size_t>(position)];
     const auto row = static_cast<Row>(position / 2);
+    if (plugin->window.get() != this) return 0;  // retired by an exit, not yet destroyed
+    Pellucid::WindowCall call(*plugin);
     const Click click = BeginClick();
     const bool append = mouse->Ctrl;
     const bool clear = !append && mouse->Shift;
@@ -179,18 +181,21 @@ void PellucidWindow::ShowSlotOf(Row row) {
 }
 
 int32_t PellucidWindow::OnRecallClick(MQWidgetBase* sender, MQDocument document, WidgetMouseRecord*) {
+    if (plugin->window.get() != this) return 0;
     int64_t position = FindButton(sender);
     if (position < 0) return 0;
     return plugin->RecallSlot(document, static_cast<Row>(position / 2));
 }
 
 int32_t PellucidWindow::OnAddClick(MQWidgetBase*, MQDocument) {
+    if (plugin->window.get() != this) return 0;
     plugin->AddRow();
     return 0;
 }
 
 // A hide while active comes from the user or the host closing the window.
 int32_t PellucidWindow::OnHide(MQWidgetBase*, MQDocument) {
+    if (plugin->window.get() != this) return 0;
     plugin->WindowClosed();
     return 0;
 }

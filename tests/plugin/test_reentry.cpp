@@ -262,4 +262,19 @@ TEST_F(RaisedInside, AnAddDuringAStoreLeavesTheStoredRowPressed) {
     EXPECT_EQ(widgets().MessageBoxes().size(), 1u);
 }
 
+// A click raised from inside a document load's release of the buttons asks its question,
+// and the host exits while it is open: the window goes only once the load is done with it.
+TEST_F(RaisedInside, AnExitInsideAQuestionInsideALoadDestroysTheWindowAfterTheLoad) {
+    widgets().RaiseInside({MQWIDGET_SET_VALUE, MQKEY_DOWN, 0, MQEVT_LEFTDOWN, StoreButton(1)});
+    widgets().WhileNextBoxOpen([&] { Exit(); });
+    widgets().QueueAnswer(MQBOX_OK);
+    host::XmlElement element("plugin");
+    ASSERT_EQ(Load(&element), 1);
+    EXPECT_EQ(widgets().MessageBoxes().size(), 1u);
+    EXPECT_EQ(Window(), 0);
+    EXPECT_EQ(widgets().Ids().size(), 1u);  // the host's main window alone
+    ASSERT_EQ(Initialize(), 1);
+    EXPECT_EQ(StoreStates(), ".....");
+}
+
 }  // namespace
