@@ -142,6 +142,9 @@ public:
     // plug-in hides raises "hide" that way always.
     //   widgets.RaiseInside({MQWIDGET_SET_VALUE, MQKEY_DOWN, 0, MQEVT_EXECUTE, ok_button});
     void RaiseInside(InsideEvent event) { inside_events_.push_back(std::move(event)); }
+    // The events armed and not raised yet; Disarm drops them.
+    size_t ArmedEvents() const { return inside_events_.size(); }
+    void Disarm() { inside_events_.clear(); }
 
     // ---- Message boxes ------------------------------------------------------------------
     // Answers are taken first from the queue, then from the answerer (an interactive host
