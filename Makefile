@@ -1,5 +1,6 @@
-# The two commands a new user runs: `make test` and `make demo`.
-.PHONY: test demo bench fuzz memcheck setup-all setup-native build-linux build-asan build-windows build-fuzz
+# The two commands a new user runs: `make test` and `make demo`; `make package` makes the
+# release a modeller installs.
+.PHONY: test package demo bench fuzz memcheck setup-all setup-native build-linux build-asan build-windows build-fuzz
 
 # Seconds each fuzz target runs for in `make fuzz`; `make test` runs them for 30.
 FUZZ_SECONDS ?= 300
@@ -33,6 +34,12 @@ demo: setup-native
 	@echo
 	@echo "---- the saved scene, build/demo/tour.scene ----"
 	@cat build/demo/tour.scene
+
+# dist/pellucid-<version>-win64.zip from the Windows build's plug-in file, stripped, with
+# its debug information beside the zip.
+package: setup-all
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows --target pellucid_package
 
 bench: setup-all
 	cmake --preset bench >/dev/null

@@ -1,13 +1,14 @@
 #!/bin/sh
 # Installs what building and testing need on a Debian machine, when it is missing.
 #   tools/setup.sh native   the Linux build and the demo
-#   tools/setup.sh all      also the sanitizer and Windows builds, Wine, benchmarks and fuzzing
+#   tools/setup.sh all      also the sanitizer and Windows builds, Wine, benchmarks, fuzzing
+#                           and the package (zip, MinGW-w64 strip and objcopy)
 set -eu
 what=${1:-all}
 
 packages="cmake ninja-build g++ libgtest-dev libpugixml-dev"
 if [ "$what" = all ]; then
-  packages="$packages googletest g++-mingw-w64-x86-64-posix wine64 libbenchmark-dev clang-14 libclang-rt-14-dev valgrind"
+  packages="$packages googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 zip wine64 libbenchmark-dev clang-14 libclang-rt-14-dev valgrind"
 fi
 
 missing=""
