@@ -1,11 +1,18 @@
 # The two commands a new user runs: `make test` and `make demo`; `make package` makes the
 # release a modeller installs.
-.PHONY: test package demo bench fuzz memcheck setup-all setup-native build-linux build-asan build-windows build-fuzz
+.PHONY: test test-steps package demo bench fuzz memcheck setup-all setup-native build-linux build-asan build-windows build-fuzz
 
 # Seconds each fuzz target runs for in `make fuzz`; `make test` runs them for 30.
 FUZZ_SECONDS ?= 300
 
-test: setup-all build-linux build-asan build-windows
+# Every step of the run, then the time it took, whether it passed or not.
+test:
+	@start=$$(date +%s); status=0; $(MAKE) --no-print-directory test-steps || status=$$?; \
+	 took=$$(( $$(date +%s) - start )); \
+	 echo "make test took $$((took / 60)) min $$((took % 60)) s ($$( [ $$status -eq 0 ] && echo all steps passed || echo a step FAILED ))"; \
+	 exit $$status
+
+test-steps: setup-all build-linux build-asan build-windows
 	ctest --preset linux
 	ctest --preset asan
 	ctest --preset windows
