@@ -2,9 +2,10 @@
 #   cmake -DPLUGIN=pellucid.dll -DVERSION=1.2.0 -DNAME=pellucid-1.2.0-win64 -DSOURCE=repo
 #         -DDIST=repo/dist -DWORK=folder -DSTRIP=.. -DOBJCOPY=.. -DOBJDUMP=.. -DWINDRES=..
 #         -P package.cmake
-# The file that ships is the one the tests ran on, stripped: its debug information goes
-# into dist/NAME.dll.debug, which the shipped file names in its debug link (with a
-# checksum), so a debugger beside it, or addr2line on it, turns a crash address into code.
+# The file that ships is the Windows build's, the one `make test` tests, stripped: its
+# debug information goes into dist/NAME.dll.debug, which the shipped file names in its
+# debug link (with a checksum), so a debugger beside it, or addr2line on it, turns a crash
+# address into code.
 cmake_minimum_required(VERSION 3.25)
 
 function(run)
