@@ -120,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<Slot> first = plugin.slots;
     std::vector<Slot> expected = SlotsOf(*tree);
     FUZZ_CHECK(first == expected, "read:\n" + fuzz::SlotsText(first) + "the tree holds:\n" + fuzz::SlotsText(expected));
-    FUZZ_CHECK(plugin.rowCount == std::max<uint64_t>(5, first.size()), RowsText(first, plugin.rowCount));
+    FUZZ_CHECK(static_cast<size_t>(plugin.rowCount) == std::max<size_t>(5, first.size()), RowsText(first, plugin.rowCount));
 
     std::string first_text, second_text;
     std::unique_ptr<host::XmlElement> saved = SaveThroughFile(&first_text);
@@ -129,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<Slot> second = plugin.slots;
     std::vector<Slot> kept = fuzz::Trimmed(first);
     FUZZ_CHECK(second == kept, "after the round trip:\n" + fuzz::SlotsText(second) + "before:\n" + fuzz::SlotsText(kept));
-    FUZZ_CHECK(plugin.rowCount == std::max<uint64_t>(5, kept.size()), RowsText(second, plugin.rowCount));
+    FUZZ_CHECK(static_cast<size_t>(plugin.rowCount) == std::max<size_t>(5, kept.size()), RowsText(second, plugin.rowCount));
 
     std::unique_ptr<host::XmlElement> resaved = SaveThroughFile(&second_text);
     FUZZ_CHECK(Canonical(*resaved) == Canonical(*saved), "first save:\n" + first_text + "second save:\n" + second_text);

@@ -13,6 +13,12 @@
 // - a recall changes only objects whose names the slot holds, to the recorded flag, and
 //   answers 1 exactly when the slot holds entries;
 // - nothing else changes the scene's visibility.
+// The host is not polite either: while a confirmation is open it may run a nested loop
+// and deliver saves, activation, a close, clicks on other buttons, "Add", document loads,
+// exits and starts before the box answers. A question that lost its window, its rows or
+// its document meanwhile changes nothing; one that lost none of them goes ahead. And it
+// may raise events from inside the plug-in's own widget calls; through those only the
+// invariants are checked.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +37,14 @@
 #include "slots/pellucid.h"
 
 namespace {
+
+// A check of what a gesture did, made only while no event is armed to be raised from
+// inside the plug-in's widget calls: such an event may do anything a handler does, and
+// only the invariants hold through it.
+#define STRICT_CHECK(condition, detail) \
+    do {                                 \
+        if (!lenient_) FUZZ_CHECK(condition, detail); \
+    } while (false)
 
 using host::Document;
 using host::Object;
@@ -80,7 +94,14 @@ public:
 
     void Start() {
         fuzz::ResetAll(in_.Bit());
-        host::TheWidgets().SetAnswerer([this](const host::MessageBoxRequest&) { return answer_; });
+        host::TheWidgets().SetAnswerer([this](const host::MessageBoxRequest&) {
+            if (meanwhile_ != Meanwhile::None && !in_box_) {
+                in_box_ = true;
+                RunMeanwhile();
+                in_box_ = false;
+            }
+            return answer_;
+        });
         document_ = &host::OpenDocument();
         size_t count = in_.Pick(9);
         for (size_t i = 0; i < count; ++i) AddObject();
@@ -92,15 +113,18 @@ public:
 
     void Step() {
         answer_ = std::nullopt;
+        lenient_ = host::TheWidgets().ArmedEvents() > 0;
         Collect();
         std::string visibility = document_->VisibilityPicture();
         bool may_change_scene = false;
         bool rebuilt = false;
-        size_t action = in_.Pick(20);
+        size_t action = in_.Pick(21);
         if (trace_) std::fprintf(stderr, "step: action %zu\n", action);
         switch (action) {
         case 0: case 1: case 2: case 3:
-            ClickStore();
+            rebuilt = ClickStore();
+            may_change_scene = scene_may_change_;
+            if (document_changed_) visibility = document_->VisibilityPicture();
             break;
         case 4: case 5:
             ClickRecall();
@@ -114,7 +138,7 @@ public:
         case 7:
             if (int32_t window = host::FindWindowTitled("Lucid"); window != 0) {
                 host::EventOutcome outcome = host::TheWidgets().CloseWindow(window, document_->handle());
-                if (outcome.refused.empty()) FUZZ_CHECK(!fuzz::ThePlugin().active, "closed, yet active");
+                if (outcome.refused.empty()) STRICT_CHECK(!fuzz::ThePlugin().active, "closed, yet active");
             }
             break;
         case 8:
@@ -156,6 +180,9 @@ public:
             fuzz::SendEvent(document_->handle(), MQEVENT_INITIALIZE, nullptr);
             rebuilt = true;
             break;
+        case 19:
+            Arm();
+            break;
         default:
             if (Object* object = SomeObject()) {
                 object->SetAppendFilter(in_.Bit() ? 1 : 0);
@@ -163,8 +190,10 @@ public:
             }
             break;
         }
-        if (!may_change_scene) FUZZ_CHECK(document_->VisibilityPicture() == visibility, "the scene changed");
-        fuzz::CheckInvariants(rebuilt);
+        if (!may_change_scene) STRICT_CHECK(document_->VisibilityPicture() == visibility, "the scene changed");
+        fuzz::CheckInvariants(rebuilt && !lenient_);
+        // An armed event that found no request in the step after it was armed is dropped.
+        if (lenient_) host::TheWidgets().Disarm();
     }
 
     void Finish() {
@@ -241,9 +270,125 @@ private:
         return row < slots.size() ? slots[row] : Slot();
     }
 
-    void ClickStore() {
+    // Arms an event to be raised from inside the plug-in's next matching widget request, as
+    // a host raises events from inside its widget calls: "execute" on "Add", a click on an
+    // "S" or "R", "hide" on the window, or any of those on a widget it was once given.
+    void Arm() {
+        constexpr int32_t kOps[] = {MQWIDGET_SET_VALUE, MQWIDGET_GET_VALUE, MQWIDGET_ADD_CHILD, MQWIDGET_CREATE};
+        constexpr const char* kKeys[] = {"", MQKEY_DOWN, MQKEY_TEXT, MQKEY_VISIBLE, MQKEY_JUSTSIZE};
+        host::InsideEvent event;
+        event.op = kOps[in_.Pick(std::size(kOps))];
+        if (event.op == MQWIDGET_SET_VALUE || event.op == MQWIDGET_GET_VALUE) event.key = kKeys[in_.Pick(std::size(kKeys))];
+        std::vector<int32_t> ids = host::TheWidgets().Ids();
+        if (in_.Bit() && !ids.empty()) event.widget = ids[in_.Pick(ids.size())];
+        switch (in_.Pick(5)) {
+        case 0:
+            event.event = MQEVT_EXECUTE;
+            event.target = OnlyButton("Add");
+            break;
+        case 1:
+        case 2: {
+            std::vector<int32_t> buttons = fuzz::RowButtons(in_.Bit() ? "S" : "R");
+            event.event = MQEVT_LEFTDOWN;
+            event.target = buttons.empty() ? 0 : buttons[in_.Pick(buttons.size())];
+            break;
+        }
+        case 3:
+            event.event = MQEVT_HIDE;
+            event.target = host::FindWindowTitled("Lucid");
+            break;
+        default:
+            event.event = kEventNames[in_.Pick(std::size(kEventNames))];
+            event.target = seen_.empty() ? 0 : seen_[in_.Pick(seen_.size())].widget;
+            break;
+        }
+        if (trace_) std::fprintf(stderr, "  armed %s on %d inside op 0x%x\n", event.event.c_str(), event.target, event.op);
+        host::TheWidgets().RaiseInside(std::move(event));
+    }
+
+    // What the host does while the question of a click on "S" is open.
+    enum class Meanwhile { None, Save, Show, Hide, Close, OtherStore, Recall, Add, Load, Exit, ExitAndStart, Start, Raw };
+    static constexpr size_t kMeanwhileKinds = 12;
+
+    // Runs inside the first box of a click, before it answers. `taken_` tells whether the
+    // action takes the question away: a rebuild of the rows, a document load, an exit or
+    // a start.
+    void RunMeanwhile() {
+        Meanwhile action = meanwhile_;
+        meanwhile_ = Meanwhile::None;
+        if (trace_) std::fprintf(stderr, "  meanwhile %d\n", static_cast<int>(action));
+        switch (action) {
+        case Meanwhile::None:
+            break;
+        case Meanwhile::Save:
+            Save();
+            break;
+        case Meanwhile::Show:
+            Activate(1);
+            break;
+        case Meanwhile::Hide:
+            Activate(0);
+            break;
+        case Meanwhile::Close:
+            if (int32_t window = host::FindWindowTitled("Lucid"); window != 0) {
+                host::TheWidgets().CloseWindow(window, document_->handle());
+            }
+            break;
+        case Meanwhile::OtherStore: {
+            std::vector<int32_t> stores = fuzz::RowButtons("S");
+            if (stores.size() < 2) break;
+            size_t row = in_.Pick(stores.size() - 1);
+            if (row >= clicked_row_) ++row;
+            host::Modifiers modifiers;
+            modifiers.shift = in_.Bit();
+            modifiers.ctrl = in_.Bit();
+            host::TheWidgets().MouseDown(stores[row], host::MouseButton::Left, modifiers, document_->handle());
+            break;
+        }
+        case Meanwhile::Recall:
+            if (std::vector<int32_t> recalls = fuzz::RowButtons("R"); !recalls.empty()) {
+                host::TheWidgets().MouseDown(recalls[in_.Pick(recalls.size())], host::MouseButton::Left, {},
+                                             document_->handle());
+            }
+            break;
+        case Meanwhile::Add:
+            if (int32_t add = OnlyButton("Add"); add != 0) {
+                taken_ = host::TheWidgets().Press(add, document_->handle()).refused.empty();
+                rebuilt_meanwhile_ = taken_;
+            }
+            break;
+        case Meanwhile::Load:
+            Load();
+            taken_ = rebuilt_meanwhile_ = true;
+            break;
+        case Meanwhile::Exit:
+            fuzz::SendEvent(document_->handle(), MQEVENT_EXIT, nullptr);
+            taken_ = rebuilt_meanwhile_ = true;
+            break;
+        case Meanwhile::ExitAndStart:
+            fuzz::SendEvent(document_->handle(), MQEVENT_EXIT, nullptr);
+            fuzz::SendEvent(document_->handle(), MQEVENT_INITIALIZE, nullptr);
+            taken_ = rebuilt_meanwhile_ = true;
+            break;
+        case Meanwhile::Start:
+            fuzz::SendEvent(document_->handle(), MQEVENT_INITIALIZE, nullptr);
+            taken_ = true;
+            break;
+        case Meanwhile::Raw:
+            RawEvent();
+            unknown_ = true;  // the handler called may have done anything
+            break;
+        }
+        slots_meanwhile_ = plugin().slots;
+        ran_meanwhile_ = true;
+    }
+
+    // Returns whether the rows were rebuilt meanwhile.
+    bool ClickStore() {
+        scene_may_change_ = false;
+        document_changed_ = false;
         std::vector<int32_t> stores = fuzz::RowButtons("S");
-        if (stores.empty()) return;
+        if (stores.empty()) return false;
         size_t row = in_.Pick(stores.size());
         host::Modifiers modifiers;
         modifiers.shift = in_.Bit();
@@ -253,29 +398,51 @@ private:
                                   : button == 3 ? host::MouseButton::Right
                                                 : host::MouseButton::Left;
         answer_ = SomeAnswer();
+        meanwhile_ = in_.Pick(3) == 0 ? static_cast<Meanwhile>(1 + in_.Pick(kMeanwhileKinds)) : Meanwhile::None;
+        clicked_row_ = row;
+        taken_ = false;
+        unknown_ = false;
+        rebuilt_meanwhile_ = false;
 
         host::WidgetModel& widgets = host::TheWidgets();
         bool was_down = widgets.Find(stores[row])->down;
         std::vector<Slot> before = plugin().slots;
         size_t boxes = widgets.MessageBoxes().size();
+        Document* clicked_document = document_;
         host::EventOutcome outcome = widgets.MouseDown(stores[row], mouse, modifiers, document_->handle());
         bool asked = widgets.MessageBoxes().size() > boxes;
+        meanwhile_ = Meanwhile::None;
+        if (asked && ran_meanwhile_) {
+            ran_meanwhile_ = false;
+            scene_may_change_ = true;
+            document_changed_ = document_ != clicked_document;
+            std::string what = "S of row " + std::to_string(row) + " with the host busy meanwhile\nafter:\n" +
+                               fuzz::SlotsText(plugin().slots);
+            STRICT_CHECK(outcome.deliveries == 0 || outcome.result == 0, what);
+            if (unknown_) return false;
+            if (taken_) {
+                STRICT_CHECK(plugin().slots == slots_meanwhile_, "a question went ahead after it was taken away\n" + what);
+                return rebuilt_meanwhile_;
+            }
+            before = slots_meanwhile_;
+        }
+        if (lenient_) return false;  // an event raised inside may have rebuilt the rows
         std::string what = "S of row " + std::to_string(row) + (modifiers.ctrl ? " ctrl" : "") +
                            (modifiers.shift ? " shift" : "") + "\nbefore:\n" + fuzz::SlotsText(before) +
                            "after:\n" + fuzz::SlotsText(plugin().slots);
 
         if (!outcome.refused.empty() || mouse != host::MouseButton::Left) {
-            FUZZ_CHECK(outcome.deliveries == 0 || outcome.result == 0, what);
-            FUZZ_CHECK(!asked && plugin().slots == before, what);
-            return;
+            STRICT_CHECK(outcome.deliveries == 0 || outcome.result == 0, what);
+            STRICT_CHECK(!asked && plugin().slots == before, what);
+            return false;
         }
-        FUZZ_CHECK(outcome.result == 0, what);
-        FUZZ_CHECK(asked == was_down, what);
+        STRICT_CHECK(outcome.result == 0, what);
+        STRICT_CHECK(asked == was_down, what);
         bool confirmed = !was_down || answer_ == 1;
         bool down = widgets.Find(stores[row])->down;
         if (!confirmed) {
-            FUZZ_CHECK(plugin().slots == before && down == was_down, what);
-            return;
+            STRICT_CHECK(plugin().slots == before && down == was_down, what);
+            return false;
         }
         Slot now = SlotAt(row);
         if (modifiers.ctrl) {
@@ -283,18 +450,19 @@ private:
             Slot earlier = row < before.size() ? before[row] : Slot();
             for (const auto& [name, visible] : admitted) {
                 auto found = now.find(name);
-                FUZZ_CHECK(found != now.end() && found->second == visible, what);
+                STRICT_CHECK(found != now.end() && found->second == visible, what);
             }
             for (const auto& [name, visible] : now) {
                 auto kept = earlier.find(name);
-                FUZZ_CHECK(admitted.count(name) != 0 || (kept != earlier.end() && kept->second == visible), what);
+                STRICT_CHECK(admitted.count(name) != 0 || (kept != earlier.end() && kept->second == visible), what);
             }
-            FUZZ_CHECK(down, what);
+            STRICT_CHECK(down, what);
         } else if (modifiers.shift) {
-            FUZZ_CHECK(now.empty() && !down, what);
+            STRICT_CHECK(now.empty() && !down, what);
         } else {
-            FUZZ_CHECK(now == Recordable(false) && down, what);
+            STRICT_CHECK(now == Recordable(false) && down, what);
         }
+        return false;
     }
 
     void ClickRecall() {
@@ -311,19 +479,19 @@ private:
         host::EventOutcome outcome = host::TheWidgets().MouseDown(recalls[row], mouse, modifiers, document_->handle());
         std::string what = "R of row " + std::to_string(row) + ": " + visibility + " -> " +
                            document_->VisibilityPicture() + "\n" + fuzz::SlotsText(before);
-        FUZZ_CHECK(plugin().slots == before, what);
+        STRICT_CHECK(plugin().slots == before, what);
         if (!outcome.refused.empty() || mouse != host::MouseButton::Left) {
-            FUZZ_CHECK(document_->VisibilityPicture() == visibility, what);
+            STRICT_CHECK(document_->VisibilityPicture() == visibility, what);
             return;
         }
-        FUZZ_CHECK(outcome.result == (slot.empty() ? 0 : 1), what);
+        STRICT_CHECK(outcome.result == (slot.empty() ? 0 : 1), what);
         for (int32_t place = 0; place < document_->PlaceCount(); ++place) {
             const Object* object = document_->ObjectAt(place);
             if (object == nullptr) continue;
             auto found = slot.find(SeenName(object->name()));
             bool was_visible = visibility[static_cast<size_t>(place)] == '1';
             bool expected = found != slot.end() && object->counted() ? found->second : was_visible;
-            FUZZ_CHECK(object->visible() == expected, what + "at #" + std::to_string(place));
+            STRICT_CHECK(object->visible() == expected, what + "at #" + std::to_string(place));
         }
     }
 
@@ -360,7 +528,7 @@ private:
                 auto found = slot.find(SeenName(object->name()));
                 explained = explained || (found != slot.end() && found->second == object->visible());
             }
-            FUZZ_CHECK(explained, "an event changed #" + std::to_string(place) + " that no slot names");
+            STRICT_CHECK(explained, "an event changed #" + std::to_string(place) + " that no slot names");
         }
     }
 
@@ -370,7 +538,7 @@ private:
         host::OptionList options;
         options.Pointer("xml_elem", &element).Text("filename", "gestures.scene").Int("save_uid", 0);
         fuzz::SendEvent(document_->handle(), MQEVENT_SAVE_DOCUMENT, options.Array());
-        FUZZ_CHECK(plugin().slots == fuzz::Trimmed(before), "a save changed more than the empty slots at the end");
+        STRICT_CHECK(plugin().slots == fuzz::Trimmed(before), "a save changed more than the empty slots at the end");
         saved_text_ = host::WriteXml(element);
         saved_slots_ = ThroughFile(plugin().slots);
         saved_places_.clear();
@@ -391,7 +559,7 @@ private:
         if (saved_) {
             std::string error;
             element = host::ParseXml(saved_text_, &error);
-            FUZZ_CHECK(element != nullptr, error);
+            STRICT_CHECK(element != nullptr, error);
             Document* previous = document_;
             document_ = &host::OpenDocument();
             for (const Place& place : saved_places_) {
@@ -410,7 +578,7 @@ private:
         options.Pointer("xml_elem", element.get()).Text("filename", "gestures.scene");
         fuzz::SendEvent(document_->handle(), MQEVENT_LOAD_DOCUMENT, options.Array());
         std::vector<Slot> expected = saved_ ? saved_slots_ : std::vector<Slot>();
-        FUZZ_CHECK(plugin().slots == expected,
+        STRICT_CHECK(plugin().slots == expected,
                    "loaded:\n" + fuzz::SlotsText(plugin().slots) + "saved:\n" + fuzz::SlotsText(expected));
     }
 
@@ -419,6 +587,18 @@ private:
     const bool trace_ = std::getenv("FUZZ_TRACE") != nullptr;
     Document* document_ = nullptr;
     std::optional<int32_t> answer_;
+    bool lenient_ = false;
+    // The host's action for the next box, and what came of it.
+    Meanwhile meanwhile_ = Meanwhile::None;
+    bool in_box_ = false;
+    bool ran_meanwhile_ = false;
+    bool taken_ = false;
+    bool unknown_ = false;
+    bool rebuilt_meanwhile_ = false;
+    size_t clicked_row_ = 0;
+    std::vector<Slot> slots_meanwhile_;
+    bool scene_may_change_ = false;
+    bool document_changed_ = false;
     std::vector<Registration> seen_;
     bool saved_ = false;
     std::string saved_text_;

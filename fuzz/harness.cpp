@@ -91,7 +91,7 @@ void CheckInvariants(bool exact) {
     FUZZ_CHECK(host::TheBreaches().Empty(), host::TheBreaches().Text());
     Pellucid& plugin = ThePlugin();
     FUZZ_CHECK(plugin.rowCount >= 5, std::to_string(plugin.rowCount));
-    FUZZ_CHECK(plugin.slots.size() <= plugin.rowCount, std::to_string(plugin.slots.size()));
+    FUZZ_CHECK(plugin.slots.size() <= static_cast<size_t>(plugin.rowCount), std::to_string(plugin.slots.size()));
 
     std::vector<int32_t> others;
     for (int32_t id : widgets.Ids()) {
@@ -109,7 +109,7 @@ void CheckInvariants(bool exact) {
     }
     std::vector<int32_t> stores = RowButtons("S");
     std::vector<int32_t> recalls = RowButtons("R");
-    FUZZ_CHECK(stores.size() == plugin.rowCount && recalls.size() == plugin.rowCount,
+    FUZZ_CHECK(stores.size() == static_cast<size_t>(plugin.rowCount) && recalls.size() == static_cast<size_t>(plugin.rowCount),
                std::to_string(stores.size()) + " S and " + std::to_string(recalls.size()) + " R buttons for " +
                    std::to_string(plugin.rowCount) + " rows");
     FUZZ_CHECK(RowButtons("Add").size() == 1, "one Add button");

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "host/breaches.h"
 #include "host/journal.h"
 #include "platform/export.h"
 
@@ -61,6 +62,7 @@ namespace {
 
 struct OpenDocuments {
     std::vector<std::unique_ptr<Document>> documents;  // in the order they were opened
+    std::vector<std::unique_ptr<Document>> closed;
     Document* current = nullptr;
 };
 
@@ -83,6 +85,8 @@ void CloseDocument(Document& document) {
     auto found = std::find_if(open.documents.begin(), open.documents.end(),
                               [&](const std::unique_ptr<Document>& d) { return d.get() == &document; });
     if (found == open.documents.end()) return;
+    document.closed_ = true;
+    open.closed.push_back(std::move(*found));
     open.documents.erase(found);
     if (open.current == &document) {
         open.current = open.documents.empty() ? nullptr : open.documents.back().get();
@@ -102,6 +106,7 @@ void ResetDocuments() {
     OpenDocuments& open = TheOpenDocuments();
     open.current = nullptr;
     open.documents.clear();
+    open.closed.clear();
 }
 
 }  // namespace host
@@ -122,43 +127,75 @@ void Journalled(const char* function, const Args&... args) {
     host::TheJournal().Record(function, [&] { return host::CallArgs{ArgText(args)...}; });
 }
 
+template <typename... Args>
+std::string CallText(const char* function, const Args&... args) {
+    return host::HostCall{function, {ArgText(args)...}}.Text();
+}
+
+// The document behind a handle the plug-in passed; null for null, and for a closed
+// document, which is a breach of the call.
+template <typename... Args>
+Document* UsableDocument(void* handle, const char* function, const Args&... args) {
+    Document* document = Document::FromHandle(handle);
+    if (document == nullptr || !document->closed()) return document;
+    host::TheBreaches().Report("document.closed", CallText(function, args...),
+                               "document " + host::PointerText(handle) + " was closed");
+    return nullptr;
+}
+
+// The object behind a handle the plug-in passed; null for null, and for an object of a
+// closed document, which is a breach of the call.
+template <typename... Args>
+Object* UsableObject(void* handle, const char* function, const Args&... args) {
+    Object* object = Object::FromHandle(handle);
+    if (object == nullptr || !object->document().closed()) return object;
+    host::TheBreaches().Report("object.closed-document", CallText(function, args...),
+                               "object " + host::PointerText(handle) + " belongs to a closed document");
+    return nullptr;
+}
+
 }  // namespace
 
 // The host functions below trust a non-null handle to be one they handed out, as the host
-// modeller does; a null handle gets the answer for "nothing there". Each call is journalled
-// before it is answered.
+// modeller does; a null handle gets the answer for "nothing there", and so does the
+// handle of a closed document or of one of its objects, after the breach is registered.
+// Each call is journalled before it is answered.
 
 extern "C" {
 
 // The number of object places of the document, empty places included.
 MQ_EXPORT int32_t MQDoc_GetObjectCount(void* document) {
     Journalled("MQDoc_GetObjectCount", document);
-    return document != nullptr ? Document::FromHandle(document)->PlaceCount() : 0;
+    Document* open = UsableDocument(document, "MQDoc_GetObjectCount", document);
+    return open != nullptr ? open->PlaceCount() : 0;
 }
 
 // The object at place `index`; null for an empty place or an index out of range.
 MQ_EXPORT void* MQDoc_GetObject(void* document, int32_t index) {
     Journalled("MQDoc_GetObject", document, index);
-    if (document == nullptr) return nullptr;
-    Object* object = Document::FromHandle(document)->ObjectAt(index);
+    Document* open = UsableDocument(document, "MQDoc_GetObject", document, index);
+    if (open == nullptr) return nullptr;
+    Object* object = open->ObjectAt(index);
     return object != nullptr ? object->handle() : nullptr;
 }
 
 // The object's place when the document counts it as its own; -1 otherwise.
 MQ_EXPORT int32_t MQDoc_GetObjectIndex(void* document, void* object) {
     Journalled("MQDoc_GetObjectIndex", document, object);
-    if (document == nullptr) return -1;
-    return Document::FromHandle(document)->IndexOf(Object::FromHandle(object));
+    Document* open = UsableDocument(document, "MQDoc_GetObjectIndex", document, object);
+    if (open == nullptr || UsableObject(object, "MQDoc_GetObjectIndex", document, object) == nullptr) return -1;
+    return open->IndexOf(Object::FromHandle(object));
 }
 
 // Writes the name into `buffer`, at most `size` bytes with the terminating zero, cutting a
 // longer name; writes nothing when `size` is not positive.
 MQ_EXPORT void MQObj_GetName(void* object, char* buffer, int32_t size) {
     Journalled("MQObj_GetName", object, size);
+    Object* usable = UsableObject(object, "MQObj_GetName", object, size);
     if (buffer == nullptr || size <= 0) return;
     size_t length = 0;
-    if (object != nullptr) {
-        const std::string& name = Object::FromHandle(object)->name();
+    if (usable != nullptr) {
+        const std::string& name = usable->name();
         length = std::min(name.size(), static_cast<size_t>(size) - 1);
         std::memcpy(buffer, name.data(), length);
     }
@@ -167,18 +204,20 @@ MQ_EXPORT void MQObj_GetName(void* object, char* buffer, int32_t size) {
 
 MQ_EXPORT uint32_t MQObj_GetVisible(void* object) {
     Journalled("MQObj_GetVisible", object);
-    return object != nullptr ? Object::FromHandle(object)->visible_value() : 0;
+    Object* usable = UsableObject(object, "MQObj_GetVisible", object);
+    return usable != nullptr ? usable->visible_value() : 0;
 }
 
 // Keeps the value as written; 0 hides, anything else shows.
 MQ_EXPORT void MQObj_SetVisible(void* object, uint32_t visible) {
     Journalled("MQObj_SetVisible", object, visible);
-    if (object != nullptr) Object::FromHandle(object)->SetVisibleValue(visible);
+    if (Object* usable = UsableObject(object, "MQObj_SetVisible", object, visible)) usable->SetVisibleValue(visible);
 }
 
 MQ_EXPORT int32_t MQObj_GetIntValue(void* object, int32_t code) {
     Journalled("MQObj_GetIntValue", object, code);
-    return object != nullptr ? Object::FromHandle(object)->IntValue(code) : 0;
+    Object* usable = UsableObject(object, "MQObj_GetIntValue", object, code);
+    return usable != nullptr ? usable->IntValue(code) : 0;
 }
 
 }  // extern "C"

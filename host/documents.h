@@ -103,22 +103,32 @@ public:
     // Room for `places` places, for programs that build large documents.
     void Reserve(size_t places) { places_.reserve(places); }
 
+    // Whether CloseDocument closed it. A closed document keeps its objects until the host
+    // is reset, so that neither its handle nor theirs is handed out again meanwhile, and
+    // every call the plug-in makes with one of them is a breach ("document.closed",
+    // "object.closed-document") answered as for null.
+    bool closed() const { return closed_; }
+
 private:
+    friend void CloseDocument(Document& document);
+
     std::vector<std::unique_ptr<Object>> places_;
+    bool closed_ = false;
 };
 
 // The documents the host holds open, and the current one among them: the document the
 // host's window shows and that it passes with events.
 // Opens a new empty document, which becomes the current one.
 Document& OpenDocument();
-// Closes `document` (destroying it and its objects); when it was the current one, the
-// last-opened document still open becomes current, or none.
+// Closes `document`, which stays in memory, closed, until ResetDocuments; when it was the
+// current one, the last-opened document still open becomes current, or none. A document
+// that is not open is left as it is.
 void CloseDocument(Document& document);
 // Null when no document is open.
 Document* CurrentDocument();
 // `document` must be one of the open documents; another is ignored.
 void SetCurrentDocument(Document& document);
-// Closes every document.
+// Closes every document and destroys them, the closed ones too.
 void ResetDocuments();
 
 }  // namespace host

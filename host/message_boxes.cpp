@@ -1,5 +1,5 @@
-// The message boxes the plug-in asks (MQWidget_Value with MQWIDGET_MESSAGEBOX) and who
-// answers them.
+// The message boxes the plug-in asks (MQWidget_Value with MQWIDGET_MESSAGEBOX), what
+// happens while one is open, and who answers them.
 #include "host/widget_request.h"
 
 namespace host {
@@ -34,14 +34,23 @@ void WidgetModel::MessageBox(Request& request) {
         boxes_.push_back(box);
         return;
     }
+    size_t index = boxes_.size();
+    boxes_.push_back(box);
+    // The nested loop: what happens while the box is open.
+    std::vector<std::function<void()>> actions;
+    actions.swap(box_actions_);
+    for (const std::function<void()>& action : actions) action();
+
+    std::optional<int32_t> answer;
     if (!answers_.empty()) {
-        box.answer = answers_.front();
+        answer = answers_.front();
         answers_.pop_front();
     } else if (answerer_) {
-        box.answer = answerer_(box);
+        answer = answerer_(box);
     }
-    if (box.answer) *result = *box.answer;
-    boxes_.push_back(box);
+    if (answer) *result = *answer;
+    // An action may have reset the host, and the record went with it.
+    if (index < boxes_.size()) boxes_[index].answer = answer;
 }
 
 }  // namespace host

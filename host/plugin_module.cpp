@@ -63,6 +63,26 @@ int32_t PluginModule::SendEvent(MQDocument document, int32_t event, OptionList& 
     return MQOnEvent(document, event, options.Array());
 }
 
+int32_t PluginModule::Initialize(MQDocument document) { return SendEvent(document, MQEVENT_INITIALIZE, nullptr); }
+
+int32_t PluginModule::Exit(MQDocument document) { return SendEvent(document, MQEVENT_EXIT, nullptr); }
+
+int32_t PluginModule::Activate(MQDocument document, int32_t flag) {
+    return SendEvent(document, MQEVENT_ACTIVATE, &flag);
+}
+
+int32_t PluginModule::LoadDocument(MQDocument document, XmlElement* element, const std::string& file) {
+    OptionList options;
+    options.Pointer(MQEVENT_KEY_XML_ELEMENT, element).Text(MQEVENT_KEY_FILENAME, file);
+    return SendEvent(document, MQEVENT_LOAD_DOCUMENT, options);
+}
+
+int32_t PluginModule::SaveDocument(MQDocument document, XmlElement* element, const std::string& file) {
+    OptionList options;
+    options.Pointer(MQEVENT_KEY_XML_ELEMENT, element).Text(MQEVENT_KEY_FILENAME, file).Int(MQEVENT_KEY_SAVE_UID, 0);
+    return SendEvent(document, MQEVENT_SAVE_DOCUMENT, options);
+}
+
 std::string HostModuleFile() {
     return platform::ModuleFileOf(reinterpret_cast<const void*>(&HostModuleFile));
 }

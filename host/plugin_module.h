@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/option_list.h"
+#include "host/xml.h"
 #include "abi/abi.h"
 
 namespace host {
@@ -40,6 +41,16 @@ public:
 
     int32_t SendEvent(MQDocument document, int32_t event, void* argument);
     int32_t SendEvent(MQDocument document, int32_t event, OptionList& options);
+
+    // The host's events as the host sends them, each answering what MQOnEvent answered;
+    // what a host does at any moment, also while a message box is open
+    // (WidgetModel::WhileNextBoxOpen).
+    int32_t Initialize(MQDocument document);                 // the host's start
+    int32_t Exit(MQDocument document);                       // the host's exit
+    int32_t Activate(MQDocument document, int32_t flag);     // the menu entry: 1 show, 0 hide
+    // A document loaded or saved, with `element` as the plug-in's element (none for null).
+    int32_t LoadDocument(MQDocument document, XmlElement* element, const std::string& file);
+    int32_t SaveDocument(MQDocument document, XmlElement* element, const std::string& file);
 
     // The raw exports, for tests that call them directly.
 #define PELLUCID_EXPORT_FIELD(name) name##_Fn* name = nullptr;

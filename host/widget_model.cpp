@@ -70,6 +70,8 @@ void WidgetModel::Reset() {
     answers_.clear();
     answerer_ = nullptr;
     boxes_.clear();
+    box_actions_.clear();
+    inside_events_.clear();
 
     Widget main;
     main.id = main_window_ = next_id_++;
@@ -140,6 +142,13 @@ void WidgetModel::Handle(int32_t widget, int32_t op, MQOption* options) {
         return CallArgs{std::to_string(widget), OpText(op), OptionsText(op, options)};
     });
     Request request{widget, op, options};
+    size_t breaches = TheBreaches().All().size();
+    Dispatch(request);
+    if (!inside_events_.empty() && TheBreaches().All().size() == breaches) RaiseArmedEvent(request);
+}
+
+void WidgetModel::Dispatch(Request& request) {
+    const int32_t widget = request.widget, op = request.op;
     switch (op) {
     case MQWIDGET_MESSAGEBOX:
     case MQWIDGET_GET_SYSTEM:
@@ -172,6 +181,22 @@ void WidgetModel::Handle(int32_t widget, int32_t op, MQOption* options) {
     case MQWIDGET_SET_VALUE: return SetValue(request);
     case MQWIDGET_ADD_EVENT: return AddEvent(request);
     }
+}
+
+void WidgetModel::RaiseArmedEvent(const Request& request) {
+    const char* key = request.Count() > 0 ? request.options[0].name : "";
+    bool keyed = request.op == MQWIDGET_GET_VALUE || request.op == MQWIDGET_SET_VALUE;
+    auto armed = std::find_if(inside_events_.begin(), inside_events_.end(), [&](const InsideEvent& event) {
+        return event.op == request.op && (event.widget == 0 || event.widget == request.widget) &&
+               (!keyed || event.key.empty() || event.key == key);
+    });
+    if (armed == inside_events_.end()) return;
+    InsideEvent event = std::move(*armed);
+    inside_events_.erase(armed);
+    int32_t target = event.target != 0 ? event.target : request.widget;
+    OptionList options;
+    AddEventOptions(options, event.event.c_str(), target);
+    Deliver(target, event.event, options, event_document_);
 }
 
 void WidgetModel::Create(Request& request) {

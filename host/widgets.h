@@ -93,6 +93,16 @@ struct Modifiers {
     bool ctrl = false;
 };
 
+// An event the host raises from inside a request, before the request returns, as real
+// hosts raise events from inside their widget calls.
+struct InsideEvent {
+    int32_t op = MQWIDGET_SET_VALUE;  // the request it is raised from
+    std::string key;                  // of GetValue and SetValue: the property; "": any
+    int32_t widget = 0;               // the widget of the request; 0: any
+    std::string event;                // its "type": "execute", "hide", ...
+    int32_t target = 0;               // the widget it is raised on; 0: the request's widget
+};
+
 // What came of a gesture or an event the host raised.
 struct EventOutcome {
     std::string refused;  // why the gesture could not be made; empty when it was
@@ -124,8 +134,17 @@ public:
     // When false, asking for the main window gets no answer.
     void SetAnswersMainWindow(bool answers) { answers_main_window_ = answers; }
     // The document handle passed with the events the host raises on its own (a shown
-    // window hidden through "visible").
+    // window hidden through "visible", an InsideEvent).
     void SetEventDocument(MQDocument document) { event_document_ = document; }
+    // Arms `event` once: the first request it matches, carried out without a breach,
+    // raises it, with "type", "target_id" and "sender_id" (the target), to the procedures
+    // registered for it on the target, and only then returns. A shown window that the
+    // plug-in hides raises "hide" that way always.
+    //   widgets.RaiseInside({MQWIDGET_SET_VALUE, MQKEY_DOWN, 0, MQEVT_EXECUTE, ok_button});
+    void RaiseInside(InsideEvent event) { inside_events_.push_back(std::move(event)); }
+    // The events armed and not raised yet; Disarm drops them.
+    size_t ArmedEvents() const { return inside_events_.size(); }
+    void Disarm() { inside_events_.clear(); }
 
     // ---- Message boxes ------------------------------------------------------------------
     // Answers are taken first from the queue, then from the answerer (an interactive host
@@ -134,6 +153,14 @@ public:
     void QueueAnswer(int32_t answer) { answers_.push_back(answer); }
     size_t QueuedAnswers() const { return answers_.size(); }
     void SetAnswerer(Answerer answerer) { answerer_ = std::move(answerer); }
+    // While a box is open a real host runs its message loop, and whatever the user or the
+    // host does then reaches the plug-in before the box returns. Each action queued here
+    // runs, in order, inside the next message box, after the box is recorded and before
+    // it takes its answer; a box that an action opens takes the answers first and runs
+    // the actions queued by then. The action reaches the plug-in through the host (a
+    // gesture, an event sent through the PluginModule, a document closed).
+    //   widgets.WhileNextBoxOpen([&] { plugin->LoadDocument(other.handle(), &element, "b.mqo"); });
+    void WhileNextBoxOpen(std::function<void()> action) { box_actions_.push_back(std::move(action)); }
     const std::vector<MessageBoxRequest>& MessageBoxes() const { return boxes_; }
 
     // ---- Gestures -----------------------------------------------------------------------
@@ -176,6 +203,8 @@ private:
     void DeleteTree(int32_t id, int32_t with_parent);
     bool TakeLateDelete(int32_t id);
     EventOutcome Deliver(int32_t id, const std::string& type, OptionList& options, MQDocument document);
+    void Dispatch(Request& request);
+    void RaiseArmedEvent(const Request& request);
     void Report(const Request& request, const char* rule_id, std::string detail);
     void ReportAbsent(const Request& request, int32_t id, const char* role);
 
@@ -204,6 +233,8 @@ private:
     std::deque<int32_t> answers_;
     Answerer answerer_;
     std::vector<MessageBoxRequest> boxes_;
+    std::vector<std::function<void()>> box_actions_;
+    std::vector<InsideEvent> inside_events_;
 };
 
 // The widgets of the running host.

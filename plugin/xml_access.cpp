@@ -17,13 +17,9 @@ const char* TextField(void* field) { return static_cast<const char*>(field); }
 
 }  // namespace
 
-std::string AnsiToUtf8(const std::string& text) {
-    return platform::FromWide(CodePage::Utf8, platform::ToWide(CodePage::Ansi, text.c_str()).c_str());
-}
+std::string AnsiToUtf8(const std::string& text) { return platform::Recode(CodePage::Ansi, CodePage::Utf8, text); }
 
-std::string Utf8ToAnsi(const std::string& text) {
-    return platform::FromWide(CodePage::Ansi, platform::ToWide(CodePage::Utf8, text.c_str()).c_str());
-}
+std::string Utf8ToAnsi(const std::string& text) { return platform::Recode(CodePage::Utf8, CodePage::Ansi, text); }
 
 platform::WideString Utf8ToWide(const std::string& text) {
     return platform::ToWide(CodePage::Utf8, text.c_str());

@@ -50,12 +50,12 @@ void Pellucid::Exit() {
         }
     }
     NewDocumentEra();
-    NewWindowEra();
-    window.reset();
+    DestroyWindow();
 }
 
 BOOL32 Pellucid::Activate(MQDocument, BOOL32 flag) {
     if (window == nullptr) return 0;
+    WindowCall call(*this);
     active = flag != 0;
     window->SetVisible(active);
     if (window != nullptr) window->FitToContent();  // unless an exit came meanwhile

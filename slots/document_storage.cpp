@@ -40,6 +40,7 @@ void Pellucid::OnLoadDocument(MQDocument, const char*, DocumentXmlArgs* args) {
     MQXmlElement store = element != nullptr ? FindChildElement(element, nullptr) : nullptr;
     MQXmlElement list = store != nullptr ? FindChildElement(store, nullptr) : nullptr;
     NewDocumentEra();
+    WindowCall call(*this);
     if (window != nullptr) window->ReleaseAllButtons();
     slots.clear();
     rowCount = 5;

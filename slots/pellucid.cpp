@@ -14,11 +14,33 @@ MQBasePlugin* GetPluginClass() { return &g_plugin; }
 Pellucid::Pellucid() { platform::UseUserCharacterLocale(); }
 
 // The window goes first (it deletes its widgets in the host), then the slot list.
-Pellucid::~Pellucid() { window.reset(); }
+Pellucid::~Pellucid() {
+    window.reset();
+    retiredWindows.clear();
+}
 
 void Pellucid::AddRow() {
     rowCount += 1;
+    WindowCall call(*this);
     if (window != nullptr) window->RebuildRows();
+}
+
+void Pellucid::DestroyWindow() {
+    NewWindowEra();
+    if (windowCalls > 0) {
+        retiredWindows.push_back(std::move(window));
+    } else {
+        window.reset();
+    }
+}
+
+// A retired window's destruction calls the host, which may call back into the plug-in:
+// the list is taken out first, so that nothing reaches it while it empties.
+Pellucid::WindowCall::~WindowCall() {
+    if (--plugin_.windowCalls > 0 || plugin_.retiredWindows.empty()) return;
+    std::vector<std::unique_ptr<PellucidWindow>> retired = std::move(plugin_.retiredWindows);
+    plugin_.retiredWindows.clear();
+    retired.clear();
 }
 
 void Pellucid::GetPlugInID(uint32_t* product, uint32_t* id) {

@@ -81,6 +81,21 @@ public:
         return moment.windowEra == windowEra && moment.documentEra == documentEra;
     }
 
+    // Held for the length of every call that works on the window and calls the host: the
+    // window is never destroyed while such a call is on the stack. An exit that arrives
+    // meanwhile takes the window out of `window` at once, and the outermost call destroys
+    // it as it returns.
+    class WindowCall {
+    public:
+        explicit WindowCall(Pellucid& plugin) : plugin_(plugin) { ++plugin_.windowCalls; }
+        ~WindowCall();
+        WindowCall(const WindowCall&) = delete;
+        WindowCall& operator=(const WindowCall&) = delete;
+
+    private:
+        Pellucid& plugin_;
+    };
+
     // ---- The slot list ------------------------------------------------------------------
     // Slot i belongs to row i of the slot window. Neither is tied to a document: a document
     // load replaces them, a save writes them, and nothing else resets them.
@@ -119,6 +134,11 @@ private:
     void NewWindowEra() { ++windowEra; }
     void NewDocumentEra() { ++documentEra; }
 
+    // Destroys the window now, or once the window's calls under way have returned.
+    void DestroyWindow();
+
     uint64_t windowEra = 0;
     uint64_t documentEra = 0;
+    int windowCalls = 0;
+    std::vector<std::unique_ptr<PellucidWindow>> retiredWindows;
 };

@@ -129,17 +129,18 @@ int64_t PellucidWindow::FindButton(const MQWidgetBase* sender) const {
     return -1;
 }
 
-// While the box is open the host may run a nested loop and deliver anything: an exit
-// destroys this window (and a start makes another), a document load or an "Add" rebuilds
-// the rows, and the host may close the event's document. Nothing of the window is read
-// once the plug-in says the window is not the one that asked.
-bool PellucidWindow::Confirm(const platform::WideString& question) {
-    Pellucid* owner = plugin;
-    const Pellucid::Moment asked = owner->Now();
-    const uint64_t rows = rowsEra;
+PellucidWindow::Click PellucidWindow::BeginClick() const { return Click{plugin, plugin->Now(), rowsEra}; }
+
+// The plug-in outlives every window, so it is asked first; only when it says that this
+// window is still the one that began the click is anything of the window read.
+bool PellucidWindow::Stands(const Click& click, bool rows) const {
+    if (!click.plugin->StillHolds(click.moment)) return false;
+    return !rows || rowsEra == click.rowsEra;
+}
+
+bool PellucidWindow::Confirm(const Click& click, const platform::WideString& question) {
     bool ok = ShowMessageBox(question, WIDE("Lucid")) == MQBOX_OK;
-    if (!owner->StillHolds(asked)) return false;
-    return ok && rows == rowsEra;
+    return Stands(click, true) && ok;
 }
 
 // Ctrl is tested first, so Ctrl with Shift appends. A pressed button (a slot that holds
@@ -147,39 +148,54 @@ bool PellucidWindow::Confirm(const platform::WideString& question) {
 // operation runs. The sender must be an "S" button: from a host that named the row's "R"
 // button instead, the store would show that one pressed and leave "S" up over a slot that
 // holds entries, and the next plain click would overwrite them without asking.
+//
+// Each call to the host may come back having delivered other events first: the question
+// (a nested loop while the box is open) and the reads and writes of the button's look (an
+// event raised from inside a widget call). Until the user's answer is in, a click whose
+// window, rows or document went meanwhile is dropped. Once the answer is in, only a lost
+// window or document drops it; rows rebuilt meanwhile show the slot as it then is.
 int32_t PellucidWindow::OnStoreClick(MQWidgetBase* sender, MQDocument document, WidgetMouseRecord* mouse) {
     int64_t position = FindButton(sender);
     if (position < 0 || position % 2 != 0 || mouse == nullptr) return 0;
     MQButton* button = buttons[static_cast<size_t>(position)];
-    auto row = static_cast<Row>(position / 2);
-    if (mouse->Ctrl) {
-        if (button->GetDown() && !Confirm(WIDE("Append?"))) return 0;
-        button->SetDown(true);
-        return plugin->StoreSlot(document, row, true);
-    }
-    if (mouse->Shift) {
-        if (button->GetDown() && !Confirm(WIDE("Clear?"))) return 0;
-        button->SetDown(false);
-        return plugin->ClearSlot(row);
-    }
-    if (button->GetDown() && !Confirm(WIDE("Overwrite?"))) return 0;
-    button->SetDown(true);
-    return plugin->StoreSlot(document, row, false);
+    const auto row = static_cast<Row>(position / 2);
+    if (plugin->window.get() != this) return 0;  // retired by an exit, not yet destroyed
+    Pellucid::WindowCall call(*plugin);
+    const Click click = BeginClick();
+    const bool append = mouse->Ctrl;
+    const bool clear = !append && mouse->Shift;
+
+    bool asks = button->GetDown();
+    if (!Stands(click, true)) return 0;
+    if (asks && !Confirm(click, append ? WIDE("Append?") : clear ? WIDE("Clear?") : WIDE("Overwrite?"))) return 0;
+    button->SetDown(!clear);
+    if (!Stands(click, false)) return 0;
+    int32_t result = clear ? click.plugin->ClearSlot(row) : click.plugin->StoreSlot(document, row, append);
+    if (!Stands(click, true) && Stands(click, false)) ShowSlotOf(row);
+    return result;
+}
+
+void PellucidWindow::ShowSlotOf(Row row) {
+    size_t position = 2 * static_cast<size_t>(row);
+    if (position < buttons.size()) buttons[position]->SetDown(plugin->SlotHoldsEntries(row));
 }
 
 int32_t PellucidWindow::OnRecallClick(MQWidgetBase* sender, MQDocument document, WidgetMouseRecord*) {
+    if (plugin->window.get() != this) return 0;
     int64_t position = FindButton(sender);
     if (position < 0) return 0;
     return plugin->RecallSlot(document, static_cast<Row>(position / 2));
 }
 
 int32_t PellucidWindow::OnAddClick(MQWidgetBase*, MQDocument) {
+    if (plugin->window.get() != this) return 0;
     plugin->AddRow();
     return 0;
 }
 
 // A hide while active comes from the user or the host closing the window.
 int32_t PellucidWindow::OnHide(MQWidgetBase*, MQDocument) {
+    if (plugin->window.get() != this) return 0;
     plugin->WindowClosed();
     return 0;
 }

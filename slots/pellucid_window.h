@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "slots/pellucid.h"
 #include "widgets/widget_classes.h"
 #include "widgets/widget_events.h"
 
-class Pellucid;
 
 // The window keeps no slot data: it reads the plug-in's `rowCount` and slots and asks the
 // plug-in's operations for every change. It owns every frame and button it creates
@@ -50,12 +50,24 @@ public:
 private:
     // The position of `sender` among the row buttons, or -1.
     int64_t FindButton(const MQWidgetBase* sender) const;
-    // Asks an OK/Cancel question titled "Lucid"; true only on OK, and only when the
-    // question still stands once the host answers: the same window, with the same rows
-    // (so the clicked button is still a button of the window), and no document load, exit
-    // or start in between. False otherwise, and then the window may be gone: the caller
-    // must return at once without touching it.
-    bool Confirm(const platform::WideString& question);
+    // What a click handler saw when it began: the plug-in (which outlives every window),
+    // its moment, and the rows' era.
+    struct Click {
+        Pellucid* plugin;
+        Pellucid::Moment moment;
+        uint64_t rowsEra;
+    };
+    Click BeginClick() const;
+    // Whether the click still stands after a call to the host: the same window and no
+    // document load, exit or start since, and with `rows` the same rows too (so its button
+    // is still one of the window's). When it does not, the window may be gone: the caller
+    // returns at once without touching it.
+    bool Stands(const Click& click, bool rows) const;
+    // Asks an OK/Cancel question titled "Lucid"; true only on OK, and only when the click
+    // still stands, rows included, once the host answers.
+    bool Confirm(const Click& click, const platform::WideString& question);
+    // Shows row `row`'s "S" button down exactly when its slot holds entries.
+    void ShowSlotOf(Row row);
 
     Pellucid* plugin;
     // The "S" button of row i at 2i, its "R" button at 2i+1.

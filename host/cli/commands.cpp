@@ -40,6 +40,10 @@ std::span<const Session::Command> Session::Commands() {
         {"save", nullptr, "[FILE]", "save the scene, to its own file by default", &Session::SaveScene},
         {"load", nullptr, "FILE", "open a scene file", &Session::LoadScene},
         {"window", nullptr, "", "show the Lucid window", &Session::Window},
+        {"meanwhile", nullptr, "COMMAND...",
+         "run COMMAND while the window's next question is open, before it is answered", &Session::Meanwhile},
+        {"stop", nullptr, "", "the host stops the plug-in, as at its own exit", &Session::Stop},
+        {"start", nullptr, "", "the host starts the plug-in again", &Session::Start},
         {"quit", "exit", "", "end the session: the plug-in stops and the settings are written", &Session::Quit},
     };
     return kCommands;
@@ -197,6 +201,34 @@ void Session::Answer(const Command& command, const Words& args) {
         return;
     }
     TheWidgets().QueueAnswer(answer == "ok" ? MQBOX_OK : MQBOX_CANCEL);
+}
+
+// A host runs a nested loop while a message box is open; the command runs there, after
+// the box has been asked and before its answer is taken.
+void Session::Meanwhile(const Command& command, const Words& args) {
+    if (args.empty()) {
+        SayUsage(command);
+        return;
+    }
+    std::string line;
+    for (const std::string& word : args) {
+        bool plain = !word.empty() && word.find_first_of(" \t") == std::string::npos;
+        line += (line.empty() ? "" : " ") + (plain ? word : Quoted(word));
+    }
+    TheWidgets().WhileNextBoxOpen([this, line] {
+        Say("meanwhile> " + line);
+        Execute(line);
+    });
+}
+
+void Session::Stop(const Command&, const Words&) {
+    plugin_->SendEvent(document_->handle(), MQEVENT_EXIT, nullptr);
+    Say("the plug-in stopped");
+}
+
+void Session::Start(const Command&, const Words&) {
+    plugin_->SendEvent(document_->handle(), MQEVENT_INITIALIZE, nullptr);
+    ShowPicture();
 }
 
 void Session::CloseWindow(const Command&, const Words&) {

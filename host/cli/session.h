@@ -86,6 +86,9 @@ private:
     void LoadScene(const Command& command, const Words& args);
     void Window(const Command& command, const Words& args);
     void Quit(const Command& command, const Words& args);
+    void Meanwhile(const Command& command, const Words& args);
+    void Stop(const Command& command, const Words& args);
+    void Start(const Command& command, const Words& args);
 
     void SetVisibility(const Command& command, const Words& args, bool visible);
     void ClickRow(const Command& command, const Words& args, const char* button);

@@ -5,7 +5,9 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "host/breaches.h"
 #include "host/documents.h"
 #include "host/host.h"
 #include "host/journal.h"
@@ -113,6 +115,30 @@ TEST_F(HostDocuments, ClosingTheCurrentDocumentFallsBackToTheLastOpened) {
     EXPECT_EQ(host::CurrentDocument(), &second);
     host::ResetHost();
     EXPECT_EQ(host::CurrentDocument(), nullptr);
+}
+
+// A closed document and its objects stay in memory until the host is reset, so that
+// their handles are recognised, and every use of them is a breach that changes nothing.
+TEST_F(HostDocuments, CallsWithAClosedDocumentOrItsObjectsAreBreachesAnsweredAsForNull) {
+    host::Document& closed = host::OpenDocument();
+    host::Object& object = closed.AddObject("Gone", true);
+    host::Document& open = host::OpenDocument();
+    host::CloseDocument(closed);
+    ASSERT_TRUE(closed.closed());
+    EXPECT_EQ(g_host.MQDoc_GetObjectCount(closed.handle()), 0);
+    EXPECT_EQ(g_host.MQDoc_GetObject(closed.handle(), 0), nullptr);
+    EXPECT_EQ(g_host.MQDoc_GetObjectIndex(open.handle(), object.handle()), -1);
+    g_host.MQObj_SetVisible(object.handle(), 0);
+    EXPECT_EQ(g_host.MQObj_GetVisible(object.handle()), 0u);
+    char name[8] = "#";
+    g_host.MQObj_GetName(object.handle(), name, sizeof name);
+    EXPECT_STREQ(name, "");
+    EXPECT_EQ(TakeBreachIds(), (std::vector<std::string>{"document.closed", "document.closed",
+                                                         "object.closed-document", "object.closed-document",
+                                                         "object.closed-document", "object.closed-document"}));
+    EXPECT_TRUE(object.visible());
+    EXPECT_EQ(g_host.MQDoc_GetObjectCount(open.handle()), 0) << "the open document is used as before";
+    EXPECT_TRUE(host::TheBreaches().Empty());
 }
 
 }  // namespace

@@ -169,7 +169,7 @@ protected:
     // order, among empty places and objects the document does not count, which a store
     // must pass by.
     static void StoreAll(const std::vector<Slot>& slots, Random& random, const NameAlphabet& alphabet) {
-        plugin().rowCount = std::max<uint64_t>(5, slots.size());
+        plugin().rowCount = static_cast<Row>(std::max<size_t>(5, slots.size()));
         for (size_t i = 0; i < slots.size(); ++i) {
             host::Document& document = host::OpenDocument();
             std::vector<std::pair<std::string, bool>> entries(slots[i].begin(), slots[i].end());
@@ -244,7 +244,7 @@ TEST_F(SlotPropertyTest, RandomSlotListsComeBackFromTheDocumentFileAsStored) {
         if (HasFatalFailure()) return;
         ASSERT_EQ(plugin().slots, expected)
             << "list " << list << " of seed " << seed << ": loaded\n" << Describe(plugin().slots) << "stored\n" << Describe(expected);
-        ASSERT_EQ(plugin().rowCount, std::max<uint64_t>(5, expected.size()));
+        ASSERT_EQ(static_cast<size_t>(plugin().rowCount), std::max<size_t>(5, expected.size()));
     }
     std::printf("[ covered  ] %zu entries, %zu with the empty name, %zu with non-ASCII characters\n", entries,
                 empty_names, non_ascii);

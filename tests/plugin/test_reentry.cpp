@@ -25,7 +25,7 @@ enum class Meanwhile {
     StoreAnotherRow,   // a plain click on row 3's "S", whose slot is empty
     Add,               // "Add": the rows are rebuilt
     LoadSameDocument,  // event 200 on the click's document
-    LoadOtherDocument, // the user opens another document, which the host loads
+    LoadOtherDocument, // the user closes the click's document and opens another
     Exit,              // event 2: the window is destroyed
     ExitAndStart,      // event 2, then 1: another window
     Start,             // event 1 again, without an exit
@@ -135,6 +135,7 @@ protected:
             break;
         }
         case Meanwhile::LoadOtherDocument: {
+            host::CloseDocument(*document);
             host::Document& other = host::OpenDocument();
             other.AddObject("X");
             document = &other;
@@ -203,14 +204,11 @@ Expected ExpectedAfter(Box box, Meanwhile meanwhile) {
 
 TEST_P(Reentry, TheHostSurvivesAndTheSlotsAndButtonsAreWhatTheUserMade) {
     const ReentryCase c = GetParam();
-    int asked = 0;
-    widgets().SetAnswerer([&](const host::MessageBoxRequest&) -> std::optional<int32_t> {
-        if (++asked == 1) Run(c.meanwhile);
-        return MQBOX_OK;
-    });
+    widgets().WhileNextBoxOpen([&] { Run(c.meanwhile); });
+    widgets().QueueAnswer(MQBOX_OK);
     host::EventOutcome outcome = ClickStore(1, KeysOf(c.box));
     ASSERT_TRUE(outcome.refused.empty()) << outcome.refused;
-    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(widgets().MessageBoxes().size(), 1u);
     EXPECT_EQ(outcome.result, 0);
 
     Expected expected = ExpectedAfter(c.box, c.meanwhile);
@@ -228,5 +226,55 @@ std::vector<ReentryCase> AllCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryBoxAndHostAction, Reentry, ::testing::ValuesIn(AllCases()), CaseName);
+
+// ---- Events the host raises from inside the plug-in's own widget calls ------------------
+
+class RaisedInside : public LucidTest {
+protected:
+    void SetUp() override {
+        LucidTest::SetUp();
+        document->AddObject("A");
+        StartShown();
+        ASSERT_EQ(ClickStore(1).result, 0);
+        ASSERT_EQ(StoreStates(), ".*...");
+    }
+    static int32_t AddButton() { return host::FindButtons(Window(), "Add").at(0); }
+};
+
+// An "Add" raised while the rows are being rebuilt: the rebuild under way finishes, and one
+// more follows for the added row, so one row set shows the seven rows, as their slots are.
+TEST_F(RaisedInside, AnAddDuringARebuildTakesEffectOnceAfterIt) {
+    int32_t add = AddButton();
+    widgets().RaiseInside({MQWIDGET_SET_VALUE, MQKEY_DOWN, 0, MQEVT_EXECUTE, add});
+    ASSERT_EQ(PressAdd().result, 0);
+    EXPECT_EQ(StoreStates(), ".*.....");
+    EXPECT_EQ(RecallButtons().size(), 7u);
+    EXPECT_EQ(host::FindButtons(Window(), "Add").size(), 1u);
+}
+
+// An "Add" raised from inside the SetDown of a store: the rows are rebuilt before the slot
+// is filled, and the new row's button must still come to show the stored slot.
+TEST_F(RaisedInside, AnAddDuringAStoreLeavesTheStoredRowPressed) {
+    widgets().RaiseInside({MQWIDGET_SET_VALUE, MQKEY_DOWN, StoreButton(3), MQEVT_EXECUTE, AddButton()});
+    ASSERT_EQ(ClickStore(3).result, 0);
+    EXPECT_EQ(StoreStates(), ".*.*..");
+    ClickStore(3);  // a pressed button asks before it overwrites
+    EXPECT_EQ(widgets().MessageBoxes().size(), 1u);
+}
+
+// A click raised from inside a document load's release of the buttons asks its question,
+// and the host exits while it is open: the window goes only once the load is done with it.
+TEST_F(RaisedInside, AnExitInsideAQuestionInsideALoadDestroysTheWindowAfterTheLoad) {
+    widgets().RaiseInside({MQWIDGET_SET_VALUE, MQKEY_DOWN, 0, MQEVT_LEFTDOWN, StoreButton(1)});
+    widgets().WhileNextBoxOpen([&] { Exit(); });
+    widgets().QueueAnswer(MQBOX_OK);
+    host::XmlElement element("plugin");
+    ASSERT_EQ(Load(&element), 1);
+    EXPECT_EQ(widgets().MessageBoxes().size(), 1u);
+    EXPECT_EQ(Window(), 0);
+    EXPECT_EQ(widgets().Ids().size(), 1u);  // the host's main window alone
+    ASSERT_EQ(Initialize(), 1);
+    EXPECT_EQ(StoreStates(), ".....");
+}
 
 }  // namespace

@@ -349,7 +349,7 @@ TEST_F(Slots, ClearEmptiesTheSlotAndKeepsTheList) {
     EXPECT_EQ(plugin.slots.size(), 5u);
     EXPECT_TRUE(plugin.slots[1].empty());
     EXPECT_EQ(EntriesOf(2), (Entries{"A=1"}));
-    EXPECT_EQ(plugin.rowCount, 5u);
+    EXPECT_EQ(plugin.rowCount, 5);
     EXPECT_EQ(plugin.RecallSlot(document.handle(), 1), 0);
 }
 

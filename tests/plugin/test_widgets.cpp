@@ -1,7 +1,10 @@
 // Widget identity, the registry and the property requests, through the stand-in host.
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "support/widget_fixture.h"
+#include "platform/options.h"
 
 namespace {
 
@@ -232,6 +235,66 @@ TEST_P(StandInWidgets, MisbehaviourIsReportedByCallAndRuleAndChangesNothing) {
     EXPECT_FALSE(widgets().Find(button)->down);
     EXPECT_EQ(*unknown.IntOf("id"), 0);
     EXPECT_EQ(widgets().Ids(), (std::vector<int32_t>{main, button}));
+    Send(button, MQWIDGET_DELETE, none);
+}
+
+// The host's nested loop: what a test queues for the next box happens while it is open,
+// before it answers; a box opened meanwhile is answered first.
+TEST_P(StandInWidgets, AMessageBoxRunsTheActionsQueuedForItAndThenAnswers) {
+    auto ask = [](const platform::WideChar* message) {
+        host::OptionList box;
+        box.Text(MQWIDGET_KEY_TYPE, MQBOX_TYPE).Text(MQBOX_KEY_MESSAGE_TYPE, MQBOX_OKCANCEL);
+        box.Int(MQWIDGET_KEY_PARENT, widgets().MainWindow()).Wide(MQBOX_KEY_MESSAGE, message).Int(MQWIDGET_KEY_RESULT, 0);
+        widgets().Handle(0, MQWIDGET_MESSAGEBOX, box.Array());
+        return *box.IntOf(MQWIDGET_KEY_RESULT);
+    };
+    std::vector<std::string> seen;
+    widgets().QueueAnswer(MQBOX_OK);
+    widgets().QueueAnswer(MQBOX_CANCEL);
+    widgets().WhileNextBoxOpen([&] { seen.push_back(std::to_string(widgets().MessageBoxes().size()) + " open"); });
+    widgets().WhileNextBoxOpen([&] { seen.push_back("inner: " + std::to_string(ask(WIDE("inner")))); });
+    EXPECT_EQ(ask(WIDE("outer")), MQBOX_CANCEL);
+    EXPECT_EQ(seen, (std::vector<std::string>{"1 open", "inner: 1"}));
+    ASSERT_EQ(widgets().MessageBoxes().size(), 2u);
+    EXPECT_EQ(widgets().MessageBoxes()[0].message, "outer");
+    EXPECT_EQ(widgets().MessageBoxes()[0].answer, MQBOX_CANCEL);
+    EXPECT_EQ(widgets().MessageBoxes()[1].answer, MQBOX_OK);
+    EXPECT_EQ(ask(WIDE("later")), 0) << "nothing queued: no answer, and nothing happens";
+    EXPECT_EQ(seen.size(), 2u);
+}
+
+struct RaisedEvents {
+    std::vector<std::string> log;
+    bool returned = false;
+};
+
+int32_t LogRaisedEvent(void*, void* options, void* pointer) {
+    auto* raised = static_cast<RaisedEvents*>(pointer);
+    const void* type = platform::FindOptionValue(static_cast<const MQOption*>(options), MQEVT_KEY_TYPE);
+    raised->log.push_back(static_cast<const char*>(type) + std::string(raised->returned ? " after" : " inside"));
+    return 0;
+}
+
+TEST_P(StandInWidgets, AnEventArmedForARequestIsRaisedOnceFromInsideIt) {
+    int32_t button = Create(MQWIDGET_TYPE_BUTTON);
+    RaisedEvents raised;
+    host::OptionList handler;
+    handler.Text(MQWIDGET_KEY_TYPE, MQEVT_EXECUTE).Pointer(MQWIDGET_KEY_PROC, reinterpret_cast<void*>(&LogRaisedEvent));
+    handler.Pointer(MQWIDGET_KEY_POINTER, &raised);
+    Send(button, MQWIDGET_ADD_EVENT, handler);
+    widgets().RaiseInside({MQWIDGET_SET_VALUE, MQKEY_DOWN, button, MQEVT_EXECUTE});
+    host::OptionList text, down, again;
+    text.Wide(MQKEY_TEXT, WIDE("OK"));
+    Send(button, MQWIDGET_SET_VALUE, text);
+    EXPECT_TRUE(raised.log.empty()) << "another key";
+    down.Bool(MQKEY_DOWN, true);
+    Send(button, MQWIDGET_SET_VALUE, down);
+    raised.returned = true;
+    again.Bool(MQKEY_DOWN, false);
+    Send(button, MQWIDGET_SET_VALUE, again);
+    EXPECT_EQ(raised.log, std::vector<std::string>{"execute inside"});
+    EXPECT_FALSE(widgets().Find(button)->down);
+    host::OptionList none;
     Send(button, MQWIDGET_DELETE, none);
 }
 

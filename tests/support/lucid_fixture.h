@@ -60,9 +60,9 @@ protected:
 
     // ---- Host events --------------------------------------------------------------------
 
-    int32_t Initialize() { return plugin->SendEvent(doc(), MQEVENT_INITIALIZE, nullptr); }
-    int32_t Exit() { return plugin->SendEvent(doc(), MQEVENT_EXIT, nullptr); }
-    int32_t Activate(int32_t flag) { return plugin->SendEvent(doc(), MQEVENT_ACTIVATE, &flag); }
+    int32_t Initialize() { return plugin->Initialize(doc()); }
+    int32_t Exit() { return plugin->Exit(doc()); }
+    int32_t Activate(int32_t flag) { return plugin->Activate(doc(), flag); }
     int32_t IsActivated() { return plugin->SendEvent(doc(), MQEVENT_IS_ACTIVATED, nullptr); }
 
     // Starts the plug-in with its window shown, as after a run that left it shown.
@@ -74,16 +74,8 @@ protected:
     }
 
     // The document-save event with `element` as the plug-in's element (none for null).
-    int32_t Save(host::XmlElement* element) {
-        host::OptionList options;
-        options.Pointer("xml_elem", element).Text("filename", "scene.mqo").Int("save_uid", 0);
-        return plugin->SendEvent(doc(), MQEVENT_SAVE_DOCUMENT, options);
-    }
-    int32_t Load(host::XmlElement* element) {
-        host::OptionList options;
-        options.Pointer("xml_elem", element).Text("filename", "scene.mqo");
-        return plugin->SendEvent(doc(), MQEVENT_LOAD_DOCUMENT, options);
-    }
+    int32_t Save(host::XmlElement* element) { return plugin->SaveDocument(doc(), element, "scene.mqo"); }
+    int32_t Load(host::XmlElement* element) { return plugin->LoadDocument(doc(), element, "scene.mqo"); }
 
     // ---- The window and the user's gestures ---------------------------------------------
 
