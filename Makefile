@@ -1,10 +1,18 @@
-# The two commands a new user runs: `make test` and `make demo`.
-.PHONY: test demo bench fuzz memcheck setup-all setup-native build-linux build-asan build-windows build-fuzz
+# The two commands a new user runs: `make test` and `make demo`; `make package` makes the
+# release a modeller installs.
+.PHONY: test test-steps package demo bench fuzz memcheck setup-all setup-native build-linux build-asan build-windows build-fuzz
 
 # Seconds each fuzz target runs for in `make fuzz`; `make test` runs them for 30.
 FUZZ_SECONDS ?= 300
 
-test: setup-all build-linux build-asan build-windows
+# Every step of the run, then the time it took, whether it passed or not.
+test:
+	@start=$$(date +%s); status=0; $(MAKE) --no-print-directory test-steps || status=$$?; \
+	 took=$$(( $$(date +%s) - start )); \
+	 echo "make test took $$((took / 60)) min $$((took % 60)) s ($$( [ $$status -eq 0 ] && echo all steps passed || echo a step FAILED ))"; \
+	 exit $$status
+
+test-steps: setup-all build-linux build-asan build-windows
 	ctest --preset linux
 	ctest --preset asan
 	ctest --preset windows
@@ -33,6 +41,12 @@ demo: setup-native
 	@echo
 	@echo "---- the saved scene, build/demo/tour.scene ----"
 	@cat build/demo/tour.scene
+
+# dist/pellucid-<version>-win64.zip from the Windows build's plug-in file, stripped, with
+# its debug information beside the zip.
+package: setup-all
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows --target pellucid_package
 
 bench: setup-all
 	cmake --preset bench >/dev/null

@@ -12,3 +12,19 @@ if(NOT WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
 endif()
 
 configure_file(${PROJECT_SOURCE_DIR}/slots/version.h.in ${PROJECT_BINARY_DIR}/generated/slots/version.h @ONLY)
+
+# Under Wine the tests of the calling folder share one Wine server, started on a booted
+# prefix by a first test and stopped by a last one (a CTest fixture): programs started at
+# once on a prefix not yet booted race in Wine's start-up. Call it after the folder's tests.
+function(pellucid_share_wine_server)
+  if(NOT CMAKE_CROSSCOMPILING)
+    return()
+  endif()
+  get_property(tests DIRECTORY PROPERTY TESTS)
+  set(wine_run ${PROJECT_SOURCE_DIR}/tools/wine-run)
+  add_test(NAME wine_server_start COMMAND ${wine_run} --start ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+  add_test(NAME wine_server_stop COMMAND ${wine_run} --stop ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+  set_tests_properties(wine_server_start PROPERTIES FIXTURES_SETUP wine_server)
+  set_tests_properties(wine_server_stop PROPERTIES FIXTURES_CLEANUP wine_server)
+  set_property(TEST ${tests} APPEND PROPERTY FIXTURES_REQUIRED wine_server)
+endfunction()
