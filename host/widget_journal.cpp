@@ -43,8 +43,14 @@ std::string FormatValue(ValueKind kind, const void* value) {
         return QuotedText(Utf8(static_cast<const platform::WideChar*>(value)));
     case ValueKind::Size: {
         const int32_t* size = static_cast<const int32_t*>(value);
-        return "[" + std::to_string(size[0]) + ", " + std::to_string(size[1]) + ", " + std::to_string(size[2]) +
-               ", " + std::to_string(size[3]) + "]";
+        // Appended piece by piece: GCC 12 at -O3 misjudges a literal + string concatenation.
+        std::string text(1, '[');
+        for (int i = 0; i < 4; ++i) {
+            if (i > 0) text += ", ";
+            text += std::to_string(size[i]);
+        }
+        text += ']';
+        return text;
     }
     case ValueKind::Pointer:
         break;

@@ -59,7 +59,14 @@ Block Arrange(const std::vector<Block>& cells, bool side_by_side, size_t columns
 }
 
 Block Render(const WidgetModel& model, const Widget& widget) {
-    if (widget.type == MQWIDGET_TYPE_BUTTON) return Line("[" + widget.TextUtf8() + (widget.down ? "*" : "") + "]");
+    if (widget.type == MQWIDGET_TYPE_BUTTON) {
+        // Appended piece by piece: GCC 12 at -O3 misjudges a literal + string concatenation.
+        std::string text(1, '[');
+        text += widget.TextUtf8();
+        if (widget.down) text += '*';
+        text += ']';
+        return Line(text);
+    }
     std::vector<Block> cells;
     for (int32_t id : widget.children) {
         const Widget* child = model.Find(id);
