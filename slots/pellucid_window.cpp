@@ -131,8 +131,8 @@ int64_t PellucidWindow::FindButton(const MQWidgetBase* sender) const {
 
 PellucidWindow::Click PellucidWindow::BeginClick() const { return Click{plugin, plugin->Now(), rowsEra}; }
 
-// The plug-in outlives every window, so it is asked first; only when it says that this
-// window is still the one that began the click is anything of the window read.
+// A click holds a Pellucid::WindowCall, so the window lives through it even when an exit
+// came meanwhile; the plug-in's moment tells whether it is still the plug-in's window.
 bool PellucidWindow::Stands(const Click& click, bool rows) const {
     if (!click.plugin->StillHolds(click.moment)) return false;
     return !rows || rowsEra == click.rowsEra;
