@@ -95,11 +95,8 @@ public:
     void Start() {
         fuzz::ResetAll(in_.Bit());
         host::TheWidgets().SetAnswerer([this](const host::MessageBoxRequest&) {
-            if (meanwhile_ != Meanwhile::None && !in_box_) {
-                in_box_ = true;
-                RunMeanwhile();
-                in_box_ = false;
-            }
+            // The action is taken before it runs, so a box it opens just answers.
+            if (meanwhile_ != Meanwhile::None) RunMeanwhile();
             return answer_;
         });
         document_ = &host::OpenDocument();
@@ -380,7 +377,6 @@ private:
             break;
         }
         slots_meanwhile_ = plugin().slots;
-        ran_meanwhile_ = true;
     }
 
     // Returns whether the rows were rebuilt meanwhile.
@@ -399,6 +395,7 @@ private:
                                                 : host::MouseButton::Left;
         answer_ = SomeAnswer();
         meanwhile_ = in_.Pick(3) == 0 ? static_cast<Meanwhile>(1 + in_.Pick(kMeanwhileKinds)) : Meanwhile::None;
+        const bool planned = meanwhile_ != Meanwhile::None;
         clicked_row_ = row;
         taken_ = false;
         unknown_ = false;
@@ -411,9 +408,9 @@ private:
         Document* clicked_document = document_;
         host::EventOutcome outcome = widgets.MouseDown(stores[row], mouse, modifiers, document_->handle());
         bool asked = widgets.MessageBoxes().size() > boxes;
+        bool ran_meanwhile = planned && meanwhile_ == Meanwhile::None;  // RunMeanwhile takes it
         meanwhile_ = Meanwhile::None;
-        if (asked && ran_meanwhile_) {
-            ran_meanwhile_ = false;
+        if (ran_meanwhile) {
             scene_may_change_ = true;
             document_changed_ = document_ != clicked_document;
             std::string what = "S of row " + std::to_string(row) + " with the host busy meanwhile\nafter:\n" +
@@ -590,8 +587,6 @@ private:
     bool lenient_ = false;
     // The host's action for the next box, and what came of it.
     Meanwhile meanwhile_ = Meanwhile::None;
-    bool in_box_ = false;
-    bool ran_meanwhile_ = false;
     bool taken_ = false;
     bool unknown_ = false;
     bool rebuilt_meanwhile_ = false;

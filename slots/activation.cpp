@@ -28,7 +28,6 @@ BOOL32 Pellucid::Initialize() {
     NewDocumentEra();
     if (window == nullptr) {
         MQWindow main = MQWindow::GetMainWindow();
-        NewWindowEra();
         window = std::make_unique<PellucidWindow>(this, main);
         if (x >= 0 && y >= 0) {
             window->SetPosX(x);

@@ -26,7 +26,6 @@ void Pellucid::AddRow() {
 }
 
 void Pellucid::DestroyWindow() {
-    NewWindowEra();
     if (windowCalls > 0) {
         retiredWindows.push_back(std::move(window));
     } else {
@@ -37,10 +36,9 @@ void Pellucid::DestroyWindow() {
 // A retired window's destruction calls the host, which may call back into the plug-in:
 // the list is taken out first, so that nothing reaches it while it empties.
 Pellucid::WindowCall::~WindowCall() {
-    if (--plugin_.windowCalls > 0 || plugin_.retiredWindows.empty()) return;
-    std::vector<std::unique_ptr<PellucidWindow>> retired = std::move(plugin_.retiredWindows);
-    plugin_.retiredWindows.clear();
-    retired.clear();
+    if (--plugin_.windowCalls > 0) return;
+    std::vector<std::unique_ptr<PellucidWindow>> retired;
+    retired.swap(plugin_.retiredWindows);
 }
 
 void Pellucid::GetPlugInID(uint32_t* product, uint32_t* id) {

@@ -66,20 +66,12 @@ public:
 
     // ---- Waiting on the host ---------------------------------------------------------------
     // A host may deliver events while the plug-in waits on it (a nested loop while a
-    // message box is open): the window may be destroyed and made anew, and a document
-    // load, an exit or a new start makes the document of the event that was being handled
-    // a thing of the past. The plug-in cannot ask the host whether a document handle still
-    // lives, so it counts those events instead. Code that waits takes a Moment first and,
-    // once the host answers, goes on only while the moment still holds.
-    struct Moment {
-        uint64_t windowEra;
-        uint64_t documentEra;
-    };
-    Moment Now() const { return {windowEra, documentEra}; }
-    // True while the same window lives and no document load, exit or start came since.
-    bool StillHolds(const Moment& moment) const {
-        return moment.windowEra == windowEra && moment.documentEra == documentEra;
-    }
+    // message box is open): a document load, an exit or a new start makes the document of
+    // the event that was being handled a thing of the past, and an exit or a start the
+    // window too. The plug-in cannot ask the host whether a document handle still lives,
+    // so it counts those events instead: code that waits reads the era first and, once the
+    // host answers, goes on only while it is the same.
+    uint64_t DocumentEra() const { return documentEra; }
 
     // Held for the length of every call that works on the window and calls the host: the
     // window is never destroyed while such a call is on the stack. An exit that arrives
@@ -130,14 +122,12 @@ public:
     }
 
 private:
-    // Made a new window or destroyed one; and documents: a load, an exit or a start.
-    void NewWindowEra() { ++windowEra; }
+    // A document load, an exit or a start.
     void NewDocumentEra() { ++documentEra; }
 
     // Destroys the window now, or once the window's calls under way have returned.
     void DestroyWindow();
 
-    uint64_t windowEra = 0;
     uint64_t documentEra = 0;
     int windowCalls = 0;
     std::vector<std::unique_ptr<PellucidWindow>> retiredWindows;

@@ -129,13 +129,12 @@ int64_t PellucidWindow::FindButton(const MQWidgetBase* sender) const {
     return -1;
 }
 
-PellucidWindow::Click PellucidWindow::BeginClick() const { return Click{plugin, plugin->Now(), rowsEra}; }
+PellucidWindow::Click PellucidWindow::BeginClick() const { return Click{plugin->DocumentEra(), rowsEra}; }
 
 // A click holds a Pellucid::WindowCall, so the window lives through it even when an exit
-// came meanwhile; the plug-in's moment tells whether it is still the plug-in's window.
+// came meanwhile; the document era tells whether one did.
 bool PellucidWindow::Stands(const Click& click, bool rows) const {
-    if (!click.plugin->StillHolds(click.moment)) return false;
-    return !rows || rowsEra == click.rowsEra;
+    return plugin->DocumentEra() == click.documentEra && (!rows || rowsEra == click.rowsEra);
 }
 
 bool PellucidWindow::Confirm(const Click& click, const platform::WideString& question) {
@@ -170,8 +169,8 @@ int32_t PellucidWindow::OnStoreClick(MQWidgetBase* sender, MQDocument document, 
     if (asks && !Confirm(click, append ? WIDE("Append?") : clear ? WIDE("Clear?") : WIDE("Overwrite?"))) return 0;
     button->SetDown(!clear);
     if (!Stands(click, false)) return 0;
-    int32_t result = clear ? click.plugin->ClearSlot(row) : click.plugin->StoreSlot(document, row, append);
-    if (!Stands(click, true) && Stands(click, false)) ShowSlotOf(row);
+    int32_t result = clear ? plugin->ClearSlot(row) : plugin->StoreSlot(document, row, append);
+    if (rowsEra != click.rowsEra) ShowSlotOf(row);
     return result;
 }
 

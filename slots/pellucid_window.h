@@ -50,18 +50,16 @@ public:
 private:
     // The position of `sender` among the row buttons, or -1.
     int64_t FindButton(const MQWidgetBase* sender) const;
-    // What a click handler saw when it began: the plug-in (which outlives every window),
-    // its moment, and the rows' era.
+    // What a click handler saw when it began: the plug-in's document era and the rows' era.
     struct Click {
-        Pellucid* plugin;
-        Pellucid::Moment moment;
+        uint64_t documentEra;
         uint64_t rowsEra;
     };
     Click BeginClick() const;
-    // Whether the click still stands after a call to the host: the same window and no
-    // document load, exit or start since, and with `rows` the same rows too (so its button
-    // is still one of the window's). When it does not, the window may be gone: the caller
-    // returns at once without touching it.
+    // Whether the click still stands after a call to the host: no document load, exit or
+    // start since (an exit or a start retires the window), and with `rows` the same rows
+    // too (so its button is still one of the window's). When it does not, the caller
+    // returns at once.
     bool Stands(const Click& click, bool rows) const;
     // Asks an OK/Cancel question titled "Lucid"; true only on OK, and only when the click
     // still stands, rows included, once the host answers.

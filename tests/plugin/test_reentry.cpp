@@ -3,9 +3,7 @@
 // from inside the plug-in's own widget calls. Whatever comes meanwhile, the host survives,
 // sees no broken rule, and the slots and buttons end as the user would expect.
 #include <algorithm>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
