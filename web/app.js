@@ -289,21 +289,25 @@ function drawQuestion(questions) {
     return;
   }
   if (asked === question.id && dialog.open) return;
+  // A question asked while another is open (the host's loop runs on) takes the box over;
+  // the outer one comes back when it is answered.
   asked = question.id;
   $('question-title').textContent = question.title;
   $('question-message').textContent = question.message;
-  if (dialog.open) dialog.close();
-  dialog.returnValue = '';
-  dialog.showModal();
+  if (!dialog.open) dialog.showModal();
 }
 
-dialog.addEventListener('close', () => {
-  if (asked === null) return;
-  const answer = dialog.returnValue === 'ok' ? 'ok' : 'cancel';
+// Only a person's answer is sent: OK, Cancel, or Escape, which cancels.
+function answer(reply) {
   const question = asked;
+  if (question === null) return;
   asked = null;
-  request('/api/answer', {question, answer});
-});
+  dialog.close();
+  request('/api/answer', {question, answer: reply});
+}
+$('question-ok').addEventListener('click', (event) => { event.preventDefault(); answer('ok'); });
+$('question-cancel').addEventListener('click', (event) => { event.preventDefault(); answer('cancel'); });
+dialog.addEventListener('cancel', (event) => { event.preventDefault(); answer('cancel'); });
 
 // ---- The side panel and the toolbar --------------------------------------------------
 
