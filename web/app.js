@@ -261,12 +261,22 @@ function dragByTitle(element, title) {
     const up = (event) => {
       title.removeEventListener('pointermove', move);
       title.removeEventListener('pointerup', up);
+      title.removeEventListener('pointercancel', cancel);
       dragging = false;
       const {x, y} = at(event);
       request('/api/window', {action: 'move', x, y});
     };
+    // A drag the browser takes away ends where it began: the host's place stands.
+    const cancel = () => {
+      title.removeEventListener('pointermove', move);
+      title.removeEventListener('pointerup', up);
+      title.removeEventListener('pointercancel', cancel);
+      dragging = false;
+      drawWindows(state.windows);
+    };
     title.addEventListener('pointermove', move);
     title.addEventListener('pointerup', up);
+    title.addEventListener('pointercancel', cancel);
   });
 }
 

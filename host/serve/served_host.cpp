@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "abi/message_box.h"
+#include "abi/widget_ops.h"
 #include "host/breaches.h"
 #include "host/journal.h"
 #include "host/scene_file.h"
@@ -63,7 +64,7 @@ json WidgetJson(const Widget& widget) {
                  {"visible", widget.visible},
                  {"size", {size[0], size[1]}},
                  {"outspace", widget.outspace}};
-    if (widget.type == "button") {
+    if (widget.type == MQWIDGET_TYPE_BUTTON) {
         node["text"] = widget.TextUtf8();
         node["down"] = widget.down;
     } else {
@@ -71,7 +72,7 @@ json WidgetJson(const Widget& widget) {
         node["columns"] = widget.matrixcolumn;
         node["inspace"] = widget.inspace;
     }
-    if (widget.type == "window") {
+    if (widget.type == MQWIDGET_TYPE_WINDOW) {
         node["title"] = widget.TitleUtf8();
         node["x"] = widget.pos_x;
         node["y"] = widget.pos_y;
@@ -88,7 +89,7 @@ json WidgetJson(const Widget& widget) {
 // The window a widget sits in, 0 when none.
 int32_t WindowOf(int32_t id) {
     for (const Widget* widget = TheWidgets().Find(id); widget != nullptr; widget = TheWidgets().Find(widget->parent)) {
-        if (widget->type == "window") return widget->id;
+        if (widget->type == MQWIDGET_TYPE_WINDOW) return widget->id;
     }
     return 0;
 }
@@ -185,7 +186,7 @@ json ServedHost::State() const {
     state["windows"] = json::array();
     for (int32_t id : TheWidgets().Ids()) {
         const Widget* widget = TheWidgets().Find(id);
-        if (widget->type == "window" && !widget->main && widget->parent == 0) state["windows"].push_back(WidgetJson(*widget));
+        if (widget->type == MQWIDGET_TYPE_WINDOW && !widget->main && widget->parent == 0) state["windows"].push_back(WidgetJson(*widget));
     }
     state["lucid"] = FindWindowTitled("Lucid");
     state["questions"] = json::array();
@@ -219,7 +220,7 @@ Reply ServedHost::Click(const json& request) {
     }
     const Widget* widget = TheWidgets().Find(id);
     int32_t lucid = FindWindowTitled("Lucid");
-    if (widget == nullptr || widget->type != "button" || lucid == 0 || WindowOf(id) != lucid) {
+    if (widget == nullptr || widget->type != MQWIDGET_TYPE_BUTTON || lucid == 0 || WindowOf(id) != lucid) {
         return Refuse(404, "widget " + std::to_string(id) + " is not a button of the Lucid window");
     }
     std::string text = widget->TextUtf8();

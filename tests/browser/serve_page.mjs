@@ -5,7 +5,8 @@
 //
 //   node serve_page.mjs HOST_PROGRAM SCENE WORK_FOLDER
 //
-// The work folder is made anew; the screenshots are left in it.
+// The work folder is made anew; the screenshots are left in it. PELLUCID_CHROMIUM names
+// another Chromium than Debian's /usr/bin/chromium.
 import assert from 'node:assert/strict';
 import {spawn} from 'node:child_process';
 import fs from 'node:fs';
@@ -13,7 +14,7 @@ import http from 'node:http';
 import path from 'node:path';
 import {chromium} from 'playwright-core';
 
-const [program, sceneFile, work] = process.argv.slice(2);
+const [program, sceneFile, work] = process.argv.slice(2).map((arg) => path.resolve(arg));
 const browserFile = process.env.PELLUCID_CHROMIUM || '/usr/bin/chromium';
 // Bounds a wait for what the host or the page must come to; a wait that runs out fails.
 const patience = 15000;
