@@ -141,9 +141,10 @@ function resize() {
   const {clientWidth: width, clientHeight: height} = canvas;
   if (width === 0 || height === 0) return;
   renderer.setSize(width, height, false);
-  const extent = Math.max(6, (Math.max(columns, Math.ceil((state?.scene.objects.length ?? 1) / columns)) * spacing) * 0.55);
+  const extent = Math.max(6, (Math.max(columns, Math.ceil((state?.scene.objects.length ?? 1) / columns)) * spacing) * 0.65);
   const aspect = width / height;
-  camera.left = -extent * aspect; camera.right = extent * aspect;
+  // The scene sits right of the middle, clear of where the plug-in's window starts.
+  camera.left = -1.25 * extent * aspect; camera.right = 0.75 * extent * aspect;
   camera.top = extent; camera.bottom = -extent;
   camera.updateProjectionMatrix();
   renderer.render(scene3d, camera);
