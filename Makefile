@@ -1,6 +1,6 @@
 # The two commands a new user runs: `make test` and `make demo`; `make package` makes the
 # release a modeller installs.
-.PHONY: test test-steps package demo bench fuzz memcheck setup-all setup-native build-linux build-asan build-windows build-fuzz build-bench
+.PHONY: test test-steps package demo serve bench fuzz memcheck setup-all setup-native build-linux build-asan build-windows build-fuzz build-bench
 
 # Seconds each fuzz target runs for in `make fuzz`; `make test` runs them for 30.
 FUZZ_SECONDS ?= 300
@@ -42,6 +42,14 @@ demo: setup-native
 	@echo
 	@echo "---- the saved scene, build/demo/tour.scene ----"
 	@cat build/demo/tour.scene
+
+# The sample scene served as a page (pellucid-host serve) in build/serve, where a scene
+# saved from the page stays for the next time.
+serve: setup-native
+	cmake --preset linux >/dev/null
+	cmake --build --preset linux --target pellucid pellucid-host
+	mkdir -p build/serve && [ -f build/serve/workshop.scene ] || cp examples/workshop.scene build/serve/
+	cd build/serve && ../linux/bin/pellucid-host serve --settings settings.xml workshop.scene
 
 # dist/pellucid-<version>-win64.zip from the Windows build's plug-in file, stripped, with
 # its debug information beside the zip.

@@ -2,13 +2,21 @@
 # Installs what building and testing need on a Debian machine, when it is missing.
 #   tools/setup.sh native   the Linux build and the demo
 #   tools/setup.sh all      also the sanitizer and Windows builds, Wine, benchmarks, fuzzing
-#                           and the package (zip, MinGW-w64 strip and objcopy)
+#                           the package (zip, MinGW-w64 strip and objcopy), and Chromium for
+#                           the browser test of the served page
+# Both also install the npm packages that package-lock.json pins: three.js for the page
+# of `pellucid-host serve`, playwright-core for its browser test.
 set -eu
 what=${1:-all}
 
-packages="cmake ninja-build g++ libgtest-dev libpugixml-dev"
+# The page server (host/serve) is built on cpp-httplib and nlohmann-json; node and npm
+# bring the page's npm packages, from Debian when the machine has none of its own.
+packages="cmake ninja-build g++ libgtest-dev libpugixml-dev libcpp-httplib-dev nlohmann-json3-dev"
+if ! command -v npm >/dev/null 2>&1; then
+  packages="$packages nodejs npm"
+fi
 if [ "$what" = all ]; then
-  packages="$packages googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 zip wine64 libbenchmark-dev clang-14 libclang-rt-14-dev valgrind"
+  packages="$packages googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 zip wine64 libbenchmark-dev clang-14 libclang-rt-14-dev valgrind chromium"
 fi
 
 missing=""
@@ -28,6 +36,15 @@ if [ -n "$missing" ]; then
   fi
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+fi
+
+# The npm packages into node_modules, exactly as the lock pins them, and again only when
+# the lock has changed since: npm ci leaves its own copy of the lock in node_modules.
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ ! -f "$root/node_modules/.package-lock.json" ] || \
+   [ "$root/package-lock.json" -nt "$root/node_modules/.package-lock.json" ]; then
+  echo "setup: installing the npm packages of package-lock.json"
+  (cd "$root" && npm ci --no-audit --no-fund --loglevel=error)
 fi
 
 # The source entry for pugixml: the machine's own main binary entry (the first `deb` entry

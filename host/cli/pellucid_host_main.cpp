@@ -5,10 +5,12 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <string_view>
 
 #include "host/cli/session.h"
 #include "host/cli/settings_path.h"
 #include "host/plugin_module.h"
+#include "host/serve/serve.h"
 #include "platform/platform.h"
 
 namespace {
@@ -18,6 +20,7 @@ const char* const kUsage = "usage: pellucid-host [--plugin FILE] [--settings FIL
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::string_view(argv[1]) == "serve") return host::serve::Main(argc - 2, argv + 2);
     host::SessionOptions options;
     options.plugin_file = host::PluginFileBesideProgram();
     options.scene_file = platform::ProgramFolder() + "workshop.scene";

@@ -1,0 +1,279 @@
+// The page server: cpp-httplib on the loopback address, the page's own files, the JSON
+// requests that become tasks of the host thread, and the state pushed to every open page
+// as server-sent events.
+#include <signal.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+
+#include "host/cli/settings_path.h"
+#include "host/file_io.h"
+#include "host/plugin_module.h"
+#include "host/serve/host_thread.h"
+#include "host/serve/serve.h"
+#include "host/serve/served_host.h"
+#include "platform/platform.h"
+
+namespace host::serve {
+namespace {
+
+using nlohmann::json;
+
+const char* const kUsage = "usage: pellucid-host serve [--port N] [--settings FILE] [--plugin FILE] [SCENE]";
+const char* const kLoopback = "127.0.0.1";
+
+// The latest state, and the pages waiting for a newer one.
+class Broadcast {
+public:
+    void Publish(std::string state) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            state_ = std::move(state);
+            ++version_;
+        }
+        changed_.notify_all();
+    }
+    // Waits up to `timeout` for a state newer than `*seen`; true with it in `*state`.
+    bool WaitNewer(uint64_t* seen, std::string* state, std::chrono::seconds timeout) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait_for(lock, timeout, [&] { return closed_ || version_ > *seen; });
+        if (closed_ || version_ <= *seen) return false;
+        *seen = version_;
+        *state = state_;
+        return true;
+    }
+    std::string Latest() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return state_;
+    }
+    void Close() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            closed_ = true;
+        }
+        changed_.notify_all();
+    }
+    bool closed() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return closed_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::string state_;
+    uint64_t version_ = 0;
+    bool closed_ = false;
+};
+
+// The page's files: every file under `folder`, by the path the page asks for. Nothing
+// else is served, so no request path can reach outside it.
+std::map<std::string, std::filesystem::path> PageFiles(const std::filesystem::path& folder) {
+    std::map<std::string, std::filesystem::path> files;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        if (it->is_regular_file(error)) {
+            files["/" + std::filesystem::relative(it->path(), folder, error).generic_string()] = it->path();
+        }
+    }
+    return files;
+}
+
+std::string ContentType(const std::filesystem::path& file) {
+    std::string extension = file.extension().string();
+    if (extension == ".html") return "text/html; charset=utf-8";
+    if (extension == ".js") return "text/javascript; charset=utf-8";
+    if (extension == ".css") return "text/css; charset=utf-8";
+    if (extension == ".png") return "image/png";
+    return "application/octet-stream";
+}
+
+void Send(httplib::Response& response, const Reply& reply) {
+    response.status = reply.status;
+    response.set_header("Cache-Control", "no-store");
+    response.set_content(reply.body.dump(-1, ' ', false, json::error_handler_t::replace), "application/json");
+}
+
+void SendError(httplib::Response& response, int status, const std::string& error) {
+    Reply reply;
+    reply.status = status;
+    reply.body["error"] = error;
+    Send(response, reply);
+}
+
+// Refuses what a page of another site, or a name other than the loopback's, could send:
+// the Host header must name this server, and an Origin, when given, must be its own.
+httplib::Server::HandlerResponse Guard(int port, const httplib::Request& request, httplib::Response& response) {
+    const std::string here = ":" + std::to_string(port);
+    std::string host = request.get_header_value("Host");
+    if (host != kLoopback + here && host != "localhost" + here) {
+        SendError(response, 403, "refused: the Host header \"" + host + "\" is not this server's");
+        return httplib::Server::HandlerResponse::Handled;
+    }
+    if (request.has_header("Origin")) {
+        std::string origin = request.get_header_value("Origin");
+        if (origin != std::string("http://") + kLoopback + here && origin != "http://localhost" + here) {
+            SendError(response, 403, "refused: the Origin \"" + origin + "\" is not this server's page");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+    }
+    return httplib::Server::HandlerResponse::Unhandled;
+}
+
+struct Arguments {
+    SessionOptions options;
+    int port = 0;
+};
+
+bool ParseArguments(int argc, char** argv, Arguments* arguments) {
+    arguments->options.plugin_file = PluginFileBesideProgram();
+    arguments->options.scene_file = platform::ProgramFolder() + "workshop.scene";
+    bool scene_given = false;
+    for (int i = 0; i < argc; ++i) {
+        std::string arg = argv[i];
+        bool has_value = i + 1 < argc;
+        if (arg == "--port" && has_value) {
+            std::string value = argv[++i];
+            char* end = nullptr;
+            long port = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || port < 0 || port > 65535) return false;
+            arguments->port = static_cast<int>(port);
+        } else if (arg == "--settings" && has_value) {
+            arguments->options.settings_file = argv[++i];
+        } else if (arg == "--plugin" && has_value) {
+            arguments->options.plugin_file = argv[++i];
+        } else if (!arg.empty() && arg[0] != '-' && !scene_given) {
+            arguments->options.scene_file = arg;
+            scene_given = true;
+        } else {
+            return false;
+        }
+    }
+    if (arguments->options.settings_file.empty()) arguments->options.settings_file = DefaultSettingsFile();
+    return true;
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+    Arguments arguments;
+    if (!ParseArguments(argc, argv, &arguments)) {
+        std::cerr << "pellucid-host: unexpected arguments to serve\n" << kUsage << "\n";
+        return 2;
+    }
+    std::map<std::string, std::filesystem::path> page = PageFiles(platform::ProgramFolder() + "web");
+    if (page.count("/index.html") == 0) {
+        std::cerr << "pellucid-host: the page's files are missing from " << platform::ProgramFolder() << "web\n";
+        return 1;
+    }
+
+    // Ctrl+C and SIGTERM reach one thread that waits for them, which ends the host.
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGINT);
+    sigaddset(&stop_signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+
+    HostThread thread;  // this one: main runs the host's loop
+    Broadcast broadcast;
+    ServedHost served(thread, [&broadcast](std::string state) { broadcast.Publish(std::move(state)); });
+    if (!served.Start(arguments.options)) return 1;
+
+    httplib::Server server;
+    // Each open page holds one connection for its events: room for several pages and
+    // their requests, one of which may wait while a question is open.
+    server.new_task_queue = [] { return new httplib::ThreadPool(32); };
+    int port = arguments.port == 0 ? server.bind_to_any_port(kLoopback)
+                                   : (server.bind_to_port(kLoopback, arguments.port) ? arguments.port : -1);
+    if (port <= 0) {
+        std::cerr << "pellucid-host: cannot listen on " << kLoopback << ":" << arguments.port << "\n";
+        served.Finish();
+        return 1;
+    }
+    server.set_pre_routing_handler(
+        [port](const httplib::Request& request, httplib::Response& response) { return Guard(port, request, response); });
+
+    server.Get("/api/state", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_header("Cache-Control", "no-store");
+        response.set_content(broadcast.Latest(), "application/json");
+    });
+    server.Get("/api/events", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_header("Cache-Control", "no-store");
+        auto seen = std::make_shared<uint64_t>(0);
+        response.set_chunked_content_provider("text/event-stream", [&broadcast, seen](size_t, httplib::DataSink& sink) {
+            std::string state;
+            if (broadcast.WaitNewer(seen.get(), &state, std::chrono::seconds(5))) {
+                std::string event = "data: " + state + "\n\n";
+                return sink.write(event.data(), event.size());
+            }
+            if (broadcast.closed()) {
+                sink.done();
+                return true;
+            }
+            // A comment line now and then finds out a page that has gone.
+            return sink.write(": idle\n\n", 9);
+        });
+    });
+    auto post = [&](const char* path, Reply (ServedHost::*action)(const json&)) {
+        server.Post(path, [&, action](const httplib::Request& request, httplib::Response& response) {
+            if (request.get_header_value("Content-Type").rfind("application/json", 0) != 0) {
+                return SendError(response, 415, "send the request as application/json");
+            }
+            json body = json::parse(request.body, nullptr, false);
+            if (body.is_discarded() || !body.is_object()) {
+                return SendError(response, 400, "the request is not a JSON object");
+            }
+            try {
+                Send(response, thread.Call([&] { return (served.*action)(body); }));
+            } catch (const std::exception&) {
+                SendError(response, 503, "the host is stopping");
+            }
+        });
+    };
+    post("/api/click", &ServedHost::Click);
+    post("/api/object", &ServedHost::SetVisible);
+    post("/api/window", &ServedHost::Window);
+    post("/api/scene", &ServedHost::Scene);
+    post("/api/answer", &ServedHost::Answer);
+    server.Get(".*", [&page](const httplib::Request& request, httplib::Response& response) {
+        auto file = page.find(request.path == "/" ? "/index.html" : request.path);
+        if (file == page.end()) return SendError(response, 404, "no such file: " + request.path);
+        std::string content, error;
+        if (!ReadWholeFile(file->second.string(), &content, &error)) {
+            return SendError(response, 500, "cannot read " + request.path + ": " + error);
+        }
+        response.set_header("Cache-Control", "no-store");
+        response.set_content(content, ContentType(file->second));
+    });
+
+    std::thread listener([&server] { server.listen_after_bind(); });
+    std::thread stopper([&thread, stop_signals] {
+        int signal = 0;
+        sigwait(&stop_signals, &signal);
+        thread.Stop();
+    });
+    std::cout << "serving the scene at http://" << kLoopback << ":" << port << "/ (Ctrl+C stops)" << std::endl;
+
+    thread.RunUntil([] { return false; });  // until a signal stops the host thread
+
+    broadcast.Close();
+    server.stop();
+    listener.join();
+    stopper.join();
+    served.Finish();
+    return 0;
+}
+
+}  // namespace host::serve
