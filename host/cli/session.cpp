@@ -59,6 +59,7 @@ bool Session::Start(const SessionOptions& options) {
     // Said now rather than at the end, when the window's place would be lost unannounced.
     std::string unwritable = options.settings_problem;
     if (unwritable.empty() && settings.outcome != SettingsLoad::kDamaged) unwritable = WhyNotWritable(options.settings_file);
+    settings_problem_ = unwritable;
     if (!unwritable.empty()) {
         Say("settings: cannot be written (" + unwritable + "); the window's place will not be kept");
     }
@@ -175,7 +176,9 @@ void Session::Finish() {
     if (SaveSettings(&error)) {
         Say("settings written to " + SettingsFile());
     } else {
-        Say("settings not written: " + error);
+        // The cause found at start is the one to give: the write's own error may only say
+        // that the folder it could not make is not there.
+        Say("settings not written: " + (settings_problem_.empty() ? error : settings_problem_));
     }
     TheWidgets().SetAnswerer(nullptr);
     plugin_.reset();

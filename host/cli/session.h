@@ -157,7 +157,8 @@ private:
     Document* document_ = nullptr;
     std::unique_ptr<XmlElement> plugins_;  // the plug-in elements of the open scene
     std::string scene_file_;
-    std::string sample_file_;  // the bundled sample, when the session started on it
+    std::string sample_file_;
+    std::string settings_problem_;  // why the settings cannot be written, found at start  // the bundled sample, when the session started on it
     bool force_ = false;
     bool unsaved_ = false;
     bool failed_ = false;       // the command being carried out failed

@@ -2,16 +2,15 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 #include "platform/platform.h"
 
 #if defined(_WIN32)
 #include <windows.h>
-#include <io.h>
 #else
 #include <signal.h>
-#include <unistd.h>
 #endif
 
 namespace host {
@@ -107,13 +106,5 @@ LineRead ReadLine(std::istream& in, std::string* line) {
 }
 
 bool TakeInterrupt() { return interrupts.exchange(0) != 0; }
-
-bool InputIsTerminal() {
-#if defined(_WIN32)
-    return _isatty(_fileno(stdin)) != 0;
-#else
-    return isatty(STDIN_FILENO) != 0;
-#endif
-}
 
 }  // namespace host

@@ -27,7 +27,4 @@ LineRead ReadLine(std::istream& in, std::string* line);
 // script run asks between commands.
 bool TakeInterrupt();
 
-// True when the standard input is a terminal (or a console) rather than a file or a pipe.
-bool InputIsTerminal();
-
 }  // namespace host

@@ -18,6 +18,7 @@
 #include "host/file_io.h"
 #include "host/host.h"
 #include "host/plugin_module.h"
+#include "host/scene_file.h"
 #include "host/cli/run.h"
 #include "host/cli/session.h"
 #include "host/cli/terminal.h"
@@ -289,6 +290,28 @@ TEST_F(PellucidHost, TheBundledSampleIsNeverWritten) {
     EXPECT_EQ(ReadText("workshop.scene"), ReadText(DataFile("workshop.scene")));
     EXPECT_TRUE(fs::exists("own.scene"));
     EXPECT_TRUE(fs::exists("mine.scene"));
+}
+
+// The scene keeps names in the host's code page (the ANSI code page on Windows, UTF-8
+// elsewhere): a name it cannot hold is refused and the object keeps its name, rather than
+// being saved with "?" in it.
+TEST_F(PellucidHost, ANameTheCodePageCannotHoldIsRefused) {
+    fs::copy_file(DataFile("workshop.scene"), "workshop.scene");
+    std::ostringstream out;
+    host::Session session(out, nullptr);
+    ASSERT_TRUE(session.Start({host::PluginFileBesideProgram(), "settings.xml", "workshop.scene"}));
+    const std::string name = "\xE6\x97\xA5\xE6\x9C\xAC";  // two CJK characters, outside the Western code pages
+    bool holds = platform::Recode(platform::CodePage::Ansi, platform::CodePage::Utf8,
+                                  platform::Recode(platform::CodePage::Utf8, platform::CodePage::Ansi, name)) == name;
+    out.str("");
+    EXPECT_EQ(session.Execute("rename Floor " + name), holds);
+    if (holds) {
+        EXPECT_EQ(out.str(), "renamed \"Floor\" to \"" + name + "\"\n");
+    } else {
+        EXPECT_EQ(out.str(), "cannot rename: the scene's code page cannot hold the name \"" + name + "\"\n");
+        EXPECT_EQ(host::Utf8FromHostText(session.document()->ObjectAt(0)->name()), "Floor");
+    }
+    session.Finish();
 }
 
 #if !defined(_WIN32)
