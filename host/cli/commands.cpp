@@ -378,7 +378,7 @@ void Session::SaveScene(const Command& command, const Words& args) {
         return;
     }
     if (fs::is_directory(file, error_code)) {
-        Refuse("not saved: " + file + " is a folder; name a file, like " + (fs::path(file) / "my.scene").string());
+        Refuse("not saved: " + file + " is a folder; name a file, like " + (fs::path(file) / "my.scene").generic_string());
         return;
     }
     if (!parent.empty() && !fs::is_directory(parent, error_code)) {

@@ -8,7 +8,6 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "host/cli/scene_diff.h"
@@ -21,8 +20,8 @@ namespace host {
 
 struct SessionOptions {
     SessionOptions() = default;
-    SessionOptions(std::string plugin, std::string settings, std::string scene)
-        : plugin_file(std::move(plugin)), settings_file(std::move(settings)), scene_file(std::move(scene)) {}
+    SessionOptions(const std::string& plugin, const std::string& settings, const std::string& scene)
+        : plugin_file(plugin), settings_file(settings), scene_file(scene) {}
 
     std::string plugin_file;    // the plug-in to load
     std::string settings_file;  // the host's settings, read at start and written at quit
