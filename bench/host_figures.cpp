@@ -8,7 +8,9 @@
 // The sessions: "load" opens the scene and quits; "clicks" opens the window, stores row 1
 // once and recalls it twenty times; "changes" does the same, but before every recall shows
 // a tenth of the scene, which the recall hides again, so each recall changes that many
-// objects and the host reports them. A click costs (clicks - load) / 21. POSIX only.
+// objects and the host reports them. A click costs (clicks - load) / 21. Each session runs
+// three times, the three interleaved, and the fastest run of each counts: the machine's
+// other work only ever adds time. POSIX only.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -125,9 +127,15 @@ int main(int argc, char** argv) {
         return words;
     };
     std::printf("pellucid-host on %d objects (%s)\n", objects, host.c_str());
-    Figures load = Run(command("load.txt"), folder, "load");
-    Figures clicks = Run(command("clicks.txt"), folder, "clicks");
-    Figures changes = Run(command("changes.txt"), folder, "changes");
+    Figures load, clicks, changes;
+    auto best = [](Figures* kept, const Figures& run, int repetition) {
+        if (repetition == 0 || run.seconds < kept->seconds) *kept = run;
+    };
+    for (int repetition = 0; repetition < 3; ++repetition) {
+        best(&load, Run(command("load.txt"), folder, "load"), repetition);
+        best(&clicks, Run(command("clicks.txt"), folder, "clicks"), repetition);
+        best(&changes, Run(command("changes.txt"), folder, "changes"), repetition);
+    }
 
     auto line = [&](const char* name, const Figures& f) {
         std::printf("  %-48s %7.2f s  %8.1f MB peak  %8.1f KB printed  exit %d\n", name, f.seconds, f.peak_mb,

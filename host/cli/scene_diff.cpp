@@ -29,9 +29,16 @@ std::string DescribeChanges(const SceneSnapshot& before, const SceneSnapshot& af
     if (changed.empty()) return "scene: no change";
     std::string line = "scene:";
     if (changed.size() > kChangesNamed) {
-        line += " " + std::to_string(changed.size()) + " objects changed (" + std::to_string(shown) + " shown, " +
-                std::to_string(changed.size() - shown) + " hidden), the first " + std::to_string(kChangesNamed) +
-                ":";
+        // Appended piece by piece: GCC 12 at -O3 misjudges a literal + string concatenation.
+        line += ' ';
+        line += std::to_string(changed.size());
+        line += " objects changed (";
+        line += std::to_string(shown);
+        line += " shown, ";
+        line += std::to_string(changed.size() - shown);
+        line += " hidden), the first ";
+        line += std::to_string(kChangesNamed);
+        line += ':';
     }
     for (size_t i = 0; i < changed.size() && i < kChangesNamed; ++i) {
         const PlaceState& now = after[changed[i]];
