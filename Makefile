@@ -1,6 +1,6 @@
 # The two commands a new user runs: `make test` and `make demo`; `make package` makes the
 # release a modeller installs.
-.PHONY: test test-steps package demo serve bench fuzz memcheck setup-all setup-native build-linux build-asan build-windows build-fuzz build-bench
+.PHONY: test test-steps package demo serve bench host-figures fuzz memcheck setup-all setup-native build-linux build-asan build-windows build-fuzz build-bench
 
 # Seconds each fuzz target runs for in `make fuzz`; `make test` runs them for 30.
 FUZZ_SECONDS ?= 300
@@ -59,6 +59,13 @@ package: setup-all
 
 bench: setup-all build-bench
 	build/bench/bin/slot_bench
+
+# pellucid-host on a generated scene of 200,000 objects, in the optimised build: a session
+# that only loads it beside one that stores once and recalls twenty times, in one run.
+host-figures: setup-all
+	cmake --preset bench >/dev/null
+	cmake --build --preset bench --target pellucid pellucid-host host_figures
+	build/bench/bin/host_figures build/bench/bin/pellucid-host 200000 -- --force
 
 setup-all:
 	@tools/setup.sh all

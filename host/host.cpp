@@ -16,6 +16,7 @@ void ResetHost() {
     ResetXmlHandouts();
     TheWidgets().Reset();
     TheJournal().SetRecording(true);
+    TheJournal().SetLimit(0);
     ResetDocuments();
 }
 

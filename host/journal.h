@@ -39,16 +39,33 @@ public:
     // ask Recording() before they format their arguments, so an idle journal costs nothing.
     void SetRecording(bool on) { recording_ = on; }
     bool Recording() const { return recording_; }
-    const std::vector<HostCall>& Calls() const { return calls_; }
+    // Keeps only the latest `calls` calls, the older ones counted in Dropped(); 0, the
+    // default and after ResetHost, keeps every call. A program that records for its user
+    // bounds the journal so that a long session does not grow with every click.
+    void SetLimit(size_t calls);
+    size_t Limit() const { return limit_; }
+    // The calls let go of under the limit since the last Clear.
+    size_t Dropped() const;
+    // The calls kept, oldest first.
+    const std::vector<HostCall>& Calls() const;
     // The calls of one function, in order.
     std::vector<HostCall> Of(std::string_view function) const;
     size_t Count(std::string_view function) const;
-    void Clear() { calls_.clear(); }
+    void Clear() {
+        calls_.clear();
+        dropped_ = 0;
+    }
     // The whole journal, one call a line.
     std::string Text() const;
 
 private:
-    std::vector<HostCall> calls_;
+    // Under a limit the journal holds up to twice the limit before it lets go of the
+    // oldest, so that recording stays amortised constant; readers see the limit kept.
+    void Trim() const;
+
+    mutable std::vector<HostCall> calls_;
+    mutable size_t dropped_ = 0;
+    size_t limit_ = 0;
     bool recording_ = true;
 };
 

@@ -18,7 +18,8 @@ std::unique_ptr<PluginModule> PluginModule::Load(const std::string& file, std::s
     const platform::ModuleLoader& loader = platform::SystemModuleLoader();
     void* module = loader.load(file.c_str());
     if (module == nullptr) {
-        if (error != nullptr) *error = "cannot load the plug-in file " + file;
+        std::string why = platform::LastModuleError();
+        if (error != nullptr) *error = "cannot load the plug-in file " + file + (why.empty() ? "" : " (" + why + ")");
         return nullptr;
     }
     std::unique_ptr<PluginModule> plugin(new PluginModule());

@@ -152,6 +152,8 @@ public:
     using Answerer = std::function<std::optional<int32_t>(const MessageBoxRequest&)>;
     void QueueAnswer(int32_t answer) { answers_.push_back(answer); }
     size_t QueuedAnswers() const { return answers_.size(); }
+    // Drops the queued answers that no box has taken.
+    void DropAnswers() { answers_.clear(); }
     void SetAnswerer(Answerer answerer) { answerer_ = std::move(answerer); }
     // While a box is open a real host runs its message loop, and whatever the user or the
     // host does then reaches the plug-in before the box returns. Each action queued here
@@ -185,8 +187,9 @@ public:
     // ---- Pictures -----------------------------------------------------------------------
     // A window as text: a box titled with its title (marked "(hidden)" when hidden),
     // frames laid out as the host lays them out, buttons as [text], pressed ones as
-    // [text*]. Hidden frames and buttons are left out.
-    std::string Picture(int32_t window) const;
+    // [text*]. Hidden frames and buttons are left out. With `numbered`, the line holding
+    // the i-th of those widgets starts with i + 1, the others with as many spaces.
+    std::string Picture(int32_t window, const std::vector<int32_t>& numbered = {}) const;
     // Every window but the main window, in id order.
     std::string Pictures() const;
 

@@ -47,6 +47,9 @@ std::string ProgramFile();
 std::string ProgramFolder();
 // The ending of a loadable module's file name: ".dll" or ".so".
 const char* ModuleSuffix();
+// The system loader's own words for why the last load on this thread failed, "" when it
+// has none; ask right after the failed load.
+std::string LastModuleError();
 
 // ---- Text ---------------------------------------------------------------------------
 

@@ -169,4 +169,9 @@ Lock::~Lock() { std::launder(reinterpret_cast<std::recursive_mutex*>(storage_))-
 void Lock::Enter() { std::launder(reinterpret_cast<std::recursive_mutex*>(storage_))->lock(); }
 void Lock::Leave() { std::launder(reinterpret_cast<std::recursive_mutex*>(storage_))->unlock(); }
 
+std::string LastModuleError() {
+    const char* error = dlerror();
+    return error != nullptr ? error : "";
+}
+
 }  // namespace platform

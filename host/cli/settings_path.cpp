@@ -6,7 +6,7 @@
 
 namespace host {
 
-std::string DefaultSettingsFile() {
+std::string DefaultSettingsFile(std::string* problem) {
     std::filesystem::path folder;
     if (const char* appdata = std::getenv("APPDATA"); appdata != nullptr && *appdata != '\0') {
         folder = std::filesystem::path(appdata) / "Pellucid";
@@ -17,9 +17,10 @@ std::string DefaultSettingsFile() {
     } else {
         folder = ".";
     }
-    // A folder that cannot be made shows up when the settings are written, in its own line.
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    problem->clear();
+    if (error) *problem = "cannot make the folder " + folder.string() + ": " + error.message();
     return (folder / "settings.xml").string();
 }
 

@@ -4,30 +4,36 @@
 
 namespace host {
 
-std::vector<std::string> SplitCommand(const std::string& line) {
-    std::vector<std::string> words;
+std::vector<Word> SplitCommand(const std::string& line) {
+    std::vector<Word> words;
     std::string word;
-    bool in_word = false, quoted = false;
-    for (char c : line) {
-        if (c == '"') {
+    bool in_word = false, quoted = false, was_quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        char c = line[i];
+        if (quoted && c == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) {
+            word += line[++i];
+        } else if (c == '"') {
             quoted = !quoted;
-            in_word = true;
+            in_word = was_quoted = true;
         } else if (!quoted && (c == ' ' || c == '\t' || c == '\r' || c == '\n')) {
-            if (in_word) words.push_back(word);
+            if (in_word) words.emplace_back(word, was_quoted);
             word.clear();
-            in_word = false;
+            in_word = was_quoted = false;
         } else {
             word += c;
             in_word = true;
         }
     }
-    if (in_word) words.push_back(word);
+    if (in_word) words.emplace_back(word, was_quoted);
     return words;
 }
 
 std::string Quoted(const std::string& utf8) {
     std::string quoted(1, '"');
-    quoted += utf8;
+    for (char c : utf8) {
+        if (c == '"' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
     quoted += '"';
     return quoted;
 }

@@ -7,12 +7,21 @@
 
 namespace host {
 
-// Splits a command line into words at spaces and tabs; double quotes keep spaces inside
-// one word and are not part of it ("" is an empty word).
-std::vector<std::string> SplitCommand(const std::string& line);
+// A word of a command line. `quoted` when any part of it was in double quotes: a quoted
+// "#2" is a name, an unquoted #2 the object at place 2.
+struct Word : std::string {
+    Word() = default;
+    Word(std::string text, bool quoted_word) : std::string(std::move(text)), quoted(quoted_word) {}
+    bool quoted = false;
+};
 
-// `utf8` in double quotes, as the program prints names and the words it refuses. Nothing
-// inside is escaped: a name is shown as the user would type it.
+// Splits a command line into words at spaces and tabs; double quotes keep spaces inside
+// one word and are not part of it ("" is an empty word). Inside quotes \" is a quote and
+// \\ a backslash; any other backslash is itself, so C:\scenes\a.scene reads as typed.
+std::vector<Word> SplitCommand(const std::string& line);
+
+// `utf8` in double quotes, as the program prints names and the words it refuses, written
+// so that it reads back as the same word: a quote or a backslash inside gets a backslash.
 std::string Quoted(const std::string& utf8);
 
 // `word` with A-Z made lower case: commands, keys and answers are read regardless of case.

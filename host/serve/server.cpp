@@ -139,7 +139,6 @@ struct Arguments {
 
 bool ParseArguments(int argc, char** argv, Arguments* arguments) {
     arguments->options.plugin_file = PluginFileBesideProgram();
-    arguments->options.scene_file = platform::ProgramFolder() + "workshop.scene";
     bool scene_given = false;
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
@@ -161,7 +160,13 @@ bool ParseArguments(int argc, char** argv, Arguments* arguments) {
             return false;
         }
     }
-    if (arguments->options.settings_file.empty()) arguments->options.settings_file = DefaultSettingsFile();
+    if (!scene_given) {
+        arguments->options.scene_file = platform::ProgramFolder() + "workshop.scene";
+        arguments->options.scene_is_sample = true;
+    }
+    if (arguments->options.settings_file.empty()) {
+        arguments->options.settings_file = DefaultSettingsFile(&arguments->options.settings_problem);
+    }
     return true;
 }
 

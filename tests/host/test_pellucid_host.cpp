@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -17,7 +18,10 @@
 #include "host/file_io.h"
 #include "host/host.h"
 #include "host/plugin_module.h"
+#include "host/scene_file.h"
+#include "host/cli/run.h"
 #include "host/cli/session.h"
+#include "host/cli/terminal.h"
 #include "host/widgets.h"
 #include "host/xml.h"
 #include "platform/platform.h"
@@ -36,12 +40,6 @@ std::string ReadText(const std::string& file) {
     return content;
 }
 
-std::vector<std::string> Lines(const std::string& file) {
-    std::vector<std::string> lines;
-    std::istringstream text(ReadText(file));
-    for (std::string line; std::getline(text, line);) lines.push_back(line);
-    return lines;
-}
 
 // A scene file with the entries of each slot sorted by name: a slot's order is its hash
 // map's and means nothing, so it is no part of what is compared.
@@ -90,19 +88,17 @@ protected:
         host::ResetHost();
     }
 
-    // Runs a script as pellucid-host runs one: every line but blank lines and comments is
-    // echoed after a blank line and "> ", then carried out; the session ends at quit or at
-    // the end of the script.
-    static std::string RunScript(const std::string& scene, const std::vector<std::string>& script) {
+    // Runs a script as pellucid-host runs one, and returns what it printed; `status` gets
+    // the program's exit status.
+    static std::string RunScript(const std::string& scene, const std::string& script, int* status = nullptr,
+                                 host::RunOptions run = {}) {
         std::ostringstream out;
-        host::Session session(out, nullptr);
-        if (!session.Start({host::PluginFileBesideProgram(), "settings.xml", scene})) return out.str();
-        for (const std::string& line : script) {
-            if (session.finished()) break;
-            if (!line.empty() && line[0] != '#') out << "\n> " << line << "\n";
-            session.Execute(line);
-        }
-        session.Finish();
+        std::istringstream input(script);
+        host::Session session(out, run.interactive ? &input : nullptr);
+        host::SessionOptions options{host::PluginFileBesideProgram(), "settings.xml", scene};
+        options.force = run.force;
+        int result = session.Start(options) ? host::RunCommands(session, input, out, run) : 1;
+        if (status != nullptr) *status = result;
         return out.str();
     }
 
@@ -114,21 +110,31 @@ protected:
 // the first wrote.
 TEST_F(PellucidHost, TourPrintsAndWritesWhatIsExpected) {
     fs::copy_file(DataFile("workshop.scene"), "workshop.scene");
-    EXPECT_EQ(RunScript("workshop.scene", Lines(DataFile("tour-1.txt"))), ReadText(DataFile("tour-1.out")));
+    int status = -1;
+    EXPECT_EQ(RunScript("workshop.scene", ReadText(DataFile("tour-1.txt")), &status), ReadText(DataFile("tour-1.out")));
+    EXPECT_EQ(status, 0);
     EXPECT_EQ(SortedScene(ReadText("tour.scene")), ReadText(DataFile("tour.scene")));
     EXPECT_EQ(ReadText("settings.xml"), ReadText(DataFile("tour-settings.xml")));
     EXPECT_EQ(ReadText("workshop.scene"), ReadText(DataFile("workshop.scene"))) << "the opened scene was written";
 
-    EXPECT_EQ(RunScript("tour.scene", Lines(DataFile("tour-2.txt"))), ReadText(DataFile("tour-2.out")));
+    EXPECT_EQ(RunScript("tour.scene", ReadText(DataFile("tour-2.txt")), &status), ReadText(DataFile("tour-2.out")));
+    EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadText("settings.xml"), ReadText(DataFile("tour-settings.xml")));
     EXPECT_FALSE(fs::exists("settings.xml.tmp"));
     EXPECT_FALSE(fs::exists("tour.scene.tmp"));
 }
 
-// Each mistake prints one line, and the session goes on to its end.
+// With --keep-going each mistake prints one line, and the session goes on to its end,
+// which still reports the failures in its status.
 TEST_F(PellucidHost, MistakesPrintOneLineEachAndTheSessionGoesOn) {
     fs::copy_file(DataFile("workshop.scene"), "workshop.scene");
-    EXPECT_EQ(RunScript("workshop.scene", Lines(DataFile("mistakes.txt"))), ReadText(DataFile("mistakes.out")));
+    int status = -1;
+    host::RunOptions keep_going;
+    keep_going.keep_going = true;
+    EXPECT_EQ(RunScript("workshop.scene", ReadText(DataFile("mistakes.txt")), &status, keep_going),
+              ReadText(DataFile("mistakes.out")));
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(ReadText("workshop.scene"), ReadText(DataFile("workshop.scene"))) << "a refused quit saved the scene";
 }
 
 // Lines whose wording comes from the system (a file that cannot be read) are counted, not
@@ -175,8 +181,154 @@ TEST_F(PellucidHost, APluginFileThatCannotBeLoadedEndsTheStartInOneLine) {
     host::Session session(out, nullptr);
     std::string missing = "no-such-plugin" + std::string(platform::ModuleSuffix());
     EXPECT_FALSE(session.Start({missing, "settings.xml", "none.scene"}));
-    EXPECT_EQ(out.str(), "settings: settings.xml (new)\ncannot start: cannot load the plug-in file " + missing + "\n");
+    // The loader's own words follow in parentheses; their wording is the system's.
+    std::string start = "settings: settings.xml (new)\ncannot start: cannot load the plug-in file " + missing + " (";
+    std::string printed = out.str();
+    EXPECT_EQ(printed.substr(0, start.size()), start) << printed;
+    EXPECT_GT(printed.size(), start.size() + 2) << "no reason given: " << printed;
+    EXPECT_EQ(printed.substr(printed.size() - 2), ")\n") << printed;
     EXPECT_TRUE(session.finished());
 }
+
+// A script stops at its first failing command with status 1; work not saved is never
+// dropped without a word: a script's quit is refused, and its end says what was dropped,
+// unless --force says to.
+TEST_F(PellucidHost, AScriptStopsAtItsFirstFailureAndSaysWhatItDrops) {
+    fs::copy_file(DataFile("workshop.scene"), "workshop.scene");
+    int status = -1;
+    std::string printed = RunScript("workshop.scene", "open\ns 1\nquit\nlist\n", &status);
+    EXPECT_EQ(status, 1);
+    std::string tail =
+        "\n> quit\n"
+        "not quitting: the scene has unsaved changes; save FILE keeps them, --force lets a script drop them\n"
+        "the script stops at its first failing command (--keep-going carries on past them)\n"
+        "the input ended with unsaved changes, which are dropped: save FILE keeps them, --force drops them without this\n"
+        "settings written to settings.xml\n";
+    ASSERT_GE(printed.size(), tail.size());
+    EXPECT_EQ(printed.substr(printed.size() - tail.size()), tail) << printed;
+
+    host::RunOptions force;
+    force.force = true;
+    printed = RunScript("workshop.scene", "open\nhide Floor\n", &status, force);
+    EXPECT_EQ(status, 0) << printed;
+    EXPECT_EQ(printed.find("unsaved"), std::string::npos) << printed;
+
+    printed = RunScript("workshop.scene", "open\nfrobnicate\nhide Floor\n", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(printed.find("> hide Floor"), std::string::npos) << "the script went on past its failure:\n" << printed;
+
+    printed = RunScript("missing.scene", "list\n", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(printed.find("cannot open the scene: missing.scene"), std::string::npos) << printed;
+    EXPECT_EQ(printed.find("> list"), std::string::npos) << "a missing scene went on with an empty one:\n" << printed;
+}
+
+// At the terminal the user is asked instead: quit and load go ahead only on yes, the first
+// end of the input only warns, and questions are answered as typed.
+TEST_F(PellucidHost, AUserIsAskedBeforeTheirWorkIsDropped) {
+    fs::copy_file(DataFile("workshop.scene"), "workshop.scene");
+    host::RunOptions interactive;
+    interactive.interactive = true;
+    int status = -1;
+    std::string printed = RunScript("workshop.scene",
+                                    "open\ns 1\ns 1\nok\nquit\nno\nload workshop.scene\nyes\n"
+                                    "answer ok\nlist\nhide Floor\n",
+                                    &status, interactive);
+    EXPECT_EQ(status, 0);
+    std::string expected =
+        "pellucid> Lucid asks: Overwrite? [ok/cancel] Lucid asked \"Overwrite?\": OK\n"
+        "scene: no change\n"
+        "pellucid> the scene has unsaved changes; drop them? [yes/no] not quitting: the changes are still here; "
+        "save FILE keeps them\n"
+        "pellucid> the scene has unsaved changes; drop them? [yes/no] scene: workshop.scene (12 objects)\n";
+    EXPECT_NE(printed.find(expected), std::string::npos) << printed;
+    EXPECT_NE(printed.find("  #11  \"Blockout_Old\"  hidden  value262=1\nno question is waiting\n"), std::string::npos)
+        << printed;
+    std::string tail =
+        "scene: \"Floor\" hidden\n"
+        "pellucid> \n"
+        "the scene has unsaved changes: save FILE keeps them; end the input again, or quit, to drop them\n"
+        "pellucid> \n"
+        "settings written to settings.xml\n";
+    ASSERT_GE(printed.size(), tail.size());
+    EXPECT_EQ(printed.substr(printed.size() - tail.size()), tail) << printed;
+}
+
+// The sample bundled beside the program is never written: a bare save asks for a file of
+// the user's own (a script is refused), and the sample's own name is refused.
+TEST_F(PellucidHost, TheBundledSampleIsNeverWritten) {
+    fs::copy_file(DataFile("workshop.scene"), "workshop.scene");
+    std::ostringstream out;
+    std::istringstream user("mine.scene\n");
+    {
+        host::Session session(out, nullptr);
+        host::SessionOptions options(host::PluginFileBesideProgram(), "settings.xml", "workshop.scene");
+        options.scene_is_sample = true;
+        ASSERT_TRUE(session.Start(options));
+        session.Execute("hide Floor");
+        out.str("");
+        EXPECT_FALSE(session.Execute("save"));
+        EXPECT_FALSE(session.Execute("save ./workshop.scene"));
+        EXPECT_EQ(out.str(),
+                  "not saved: the bundled sample is kept as it is; save FILE saves to a file of your own\n"
+                  "not saved: ./workshop.scene is the bundled sample, which is kept as it is; name another file\n");
+        EXPECT_TRUE(session.Execute("save own.scene"));
+        EXPECT_TRUE(session.Execute("save")) << "after a save the scene's file is the user's";
+        session.Finish();
+    }
+    host::ResetHost();
+    {
+        host::Session session(out, &user);
+        host::SessionOptions options(host::PluginFileBesideProgram(), "settings.xml", "workshop.scene");
+        options.scene_is_sample = true;
+        ASSERT_TRUE(session.Start(options));
+        out.str("");
+        EXPECT_TRUE(session.Execute("save"));
+        EXPECT_EQ(out.str(), "the bundled sample is kept as it is; save to which file? saved mine.scene\n");
+        session.Finish();
+    }
+    EXPECT_EQ(ReadText("workshop.scene"), ReadText(DataFile("workshop.scene")));
+    EXPECT_TRUE(fs::exists("own.scene"));
+    EXPECT_TRUE(fs::exists("mine.scene"));
+}
+
+// The scene keeps names in the host's code page (the ANSI code page on Windows, UTF-8
+// elsewhere): a name it cannot hold is refused and the object keeps its name, rather than
+// being saved with "?" in it.
+TEST_F(PellucidHost, ANameTheCodePageCannotHoldIsRefused) {
+    fs::copy_file(DataFile("workshop.scene"), "workshop.scene");
+    std::ostringstream out;
+    host::Session session(out, nullptr);
+    ASSERT_TRUE(session.Start({host::PluginFileBesideProgram(), "settings.xml", "workshop.scene"}));
+    const std::string name = "\xE6\x97\xA5\xE6\x9C\xAC";  // two CJK characters, outside the Western code pages
+    bool holds = platform::Recode(platform::CodePage::Ansi, platform::CodePage::Utf8,
+                                  platform::Recode(platform::CodePage::Utf8, platform::CodePage::Ansi, name)) == name;
+    out.str("");
+    EXPECT_EQ(session.Execute("rename Floor " + name), holds);
+    if (holds) {
+        EXPECT_EQ(out.str(), "renamed \"Floor\" to \"" + name + "\"\n");
+    } else {
+        EXPECT_EQ(out.str(), "cannot rename: the scene's code page cannot hold the name \"" + name + "\"\n");
+        EXPECT_EQ(host::Utf8FromHostText(session.document()->ObjectAt(0)->name()), "Floor");
+    }
+    session.Finish();
+}
+
+#if !defined(_WIN32)
+// Ctrl+C stops a script between commands, and the session still ends by writing the
+// settings. (On Windows the console's Ctrl+C reaches a handler that raise() does not.)
+TEST_F(PellucidHost, CtrlCStopsAScriptAndTheSettingsAreStillWritten) {
+    fs::copy_file(DataFile("workshop.scene"), "workshop.scene");
+    host::WatchTheTerminal();
+    std::raise(SIGINT);
+    int status = -1;
+    std::string printed = RunScript("workshop.scene", "open\n", &status);
+    EXPECT_EQ(status, 130);
+    EXPECT_NE(printed.find("interrupted: the script stops here\nsettings written to settings.xml\n"), std::string::npos)
+        << printed;
+    EXPECT_EQ(printed.find("> open"), std::string::npos) << printed;
+    EXPECT_TRUE(fs::exists("settings.xml"));
+}
+#endif
 
 }  // namespace
