@@ -6,7 +6,7 @@
 set -eu
 what=${1:-all}
 
-packages="cmake ninja-build g++ libgtest-dev libpugixml-dev"
+packages="cmake ninja-build g++ libgtest-dev libpugixml-dev nlohmann-json3-dev libelf-dev"
 if [ "$what" = all ]; then
   packages="$packages googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 zip wine64 libbenchmark-dev clang-14 libclang-rt-14-dev valgrind"
 fi

@@ -9,6 +9,7 @@
 #include "host/cli/session.h"
 #include "host/cli/settings_path.h"
 #include "host/plugin_module.h"
+#include "host/validate/validate.h"
 #include "platform/platform.h"
 
 namespace {
@@ -18,6 +19,7 @@ const char* const kUsage = "usage: pellucid-host [--plugin FILE] [--settings FIL
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::string(argv[1]) == "validate") return host::validate::Main(argc - 2, argv + 2);
     host::SessionOptions options;
     options.plugin_file = host::PluginFileBesideProgram();
     options.scene_file = platform::ProgramFolder() + "workshop.scene";
