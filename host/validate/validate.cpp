@@ -125,7 +125,10 @@ Result RunCheck(const Options& options, const Check& check) {
     case ChildEnd::kExited:
         break;
     }
-    if (mark == std::string::npos || end.code != 0) {
+    // A child that failed its check may end badly as well (a sanitizer finding leaks at
+    // the exit): the verdict says more. One that passed and then ended badly crashed.
+    bool failed_verdict = mark != std::string::npos && end.output.compare(mark + sizeof kVerdictMark - 1, 7, "failed\t") == 0;
+    if (mark == std::string::npos || (end.code != 0 && !failed_verdict)) {
         result.detail = (mark == std::string::npos ? "ended without a verdict, exit code " : "exit code ") +
                         std::to_string(end.code);
         std::string words = LastWords(end.output);
