@@ -97,10 +97,16 @@ int RunInChild(const Options& options) {
 
 // ---- The parent ---------------------------------------------------------------------------
 
-// The first line of a sanitizer's summary in a child's output, or its last line.
+// A sanitizer's word on a child that ended badly: its summary line, or the line of an
+// undefined behaviour it stopped at; "" when there is none.
 std::string LastWords(const std::string& output) {
-    size_t summary = output.find("SUMMARY: ");
-    if (summary != std::string::npos) return output.substr(summary, output.find('\n', summary) - summary);
+    for (const char* marker : {"SUMMARY: ", "runtime error: "}) {
+        size_t found = output.find(marker);
+        if (found == std::string::npos) continue;
+        size_t start = output.rfind('\n', found);
+        start = start == std::string::npos ? 0 : start + 1;
+        return OneLine(output.substr(start, output.find('\n', found) - start));
+    }
     return "";
 }
 
@@ -136,7 +142,7 @@ Result RunCheck(const Options& options, const Check& check) {
         return result;
     }
     std::string line = end.output.substr(mark + sizeof kVerdictMark - 1);
-    line = line.substr(0, line.find('\n'));
+    line = line.substr(0, line.find_first_of("\r\n"));
     size_t first = line.find('\t'), second = line.find('\t', first + 1);
     result.outcome = line.substr(0, first);
     result.rule = line.substr(first + 1, second - first - 1);
