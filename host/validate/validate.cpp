@@ -156,7 +156,7 @@ std::string ReportLine(const Options& options, const Result& result) {
     line += result.outcome;
     if (result.check->random && result.outcome != "skipped") line += " (seed " + std::to_string(options.seed) + ")";
     if (!result.rule.empty()) line += " [" + result.rule + "]";
-    if (!result.detail.empty()) line += ": " + result.detail;
+    if (!result.detail.empty()) line += (result.outcome == "timed out" ? " " : ": ") + result.detail;
     return line;
 }
 
