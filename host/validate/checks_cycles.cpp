@@ -8,7 +8,8 @@
 // cycles, which a leak of a few kilobytes a cycle (one window with its rows) still
 // exceeds at strictness 5. Under AddressSanitizer freed memory sits in quarantine and
 // the resident set grows by design; there the sanitizer's own count of the bytes its
-// allocator holds for the program is measured instead, with a bound of 64 KiB.
+// allocator holds for the program is measured instead, with a bound of 64 KiB beyond
+// what as many cycles of only a load and an unload add.
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -44,10 +45,14 @@ namespace {
 struct Measure {
     const char* what;
     size_t allowed_growth;
+    // Whether the bound is on the growth beyond the cycles of only a load and an unload.
+    // The sanitizer's allocator counts what the system's loader keeps of every dlopen
+    // (some 64 bytes a time), which the resident set does not show.
+    bool beyond_load_only = false;
 };
 
 #if defined(PELLUCID_VALIDATE_ASAN)
-constexpr Measure kMeasure{"the sanitizer's allocated bytes", 64 * 1024};
+constexpr Measure kMeasure{"the sanitizer's allocated bytes", 64 * 1024, true};
 std::optional<size_t> MemoryInUse() { return __sanitizer_get_current_allocated_bytes(); }
 #elif defined(_WIN32)
 constexpr Measure kMeasure{"the working set", 1024 * 1024};
@@ -125,8 +130,10 @@ void LoadUnload(const Setting& setting) {
     std::string seen = std::string(kMeasure.what) + " grew by " + Kilobytes(whole) + " over cycles " +
                        std::to_string(cycles / 5) + " to " + std::to_string(cycles) + ", and by " +
                        Kilobytes(load_only) + " over the same cycles of only a load and an unload";
-    Require(whole <= static_cast<long long>(kMeasure.allowed_growth), "memory.growth",
-            seen + "; more than " + Kilobytes(static_cast<long long>(kMeasure.allowed_growth)));
+    long long measured = kMeasure.beyond_load_only ? whole - std::max(load_only, 0LL) : whole;
+    Require(measured <= static_cast<long long>(kMeasure.allowed_growth), "memory.growth",
+            seen + "; more than " + Kilobytes(static_cast<long long>(kMeasure.allowed_growth)) +
+                (kMeasure.beyond_load_only ? " beyond the load and unload" : ""));
     Note(seen);
 }
 
