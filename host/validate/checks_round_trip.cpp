@@ -27,11 +27,11 @@ std::string Escaped(const std::string& text) {
 // One element per line, indented, leaf runs sorted.
 std::string Canonical(const XmlElement& element, int depth = 0) {
     std::string line(static_cast<size_t>(depth) * 2, ' ');
-    line += "<" + element.Name();
+    line.append("<").append(element.Name());
     for (const XmlElement::Attribute& attribute : element.Attributes()) {
-        line += " " + attribute.first + "=\"" + Escaped(attribute.second) + "\"";
+        line.append(" ").append(attribute.first).append("=\"").append(Escaped(attribute.second)).append("\"");
     }
-    line += ">" + Escaped(element.Text()) + "\n";
+    line.append(">").append(Escaped(element.Text())).append("\n");
     std::vector<std::string> leaves;
     auto flush = [&] {
         std::sort(leaves.begin(), leaves.end());

@@ -24,9 +24,14 @@ void AddObject(Document& document, std::mt19937_64& random) {
 
 std::string Describe(int32_t widget) {
     const Widget* found = TheWidgets().Find(widget);
-    if (found == nullptr) return "#" + std::to_string(widget) + " (gone)";
+    // Appended piece by piece: GCC 12 at -O3 misjudges a literal + string (-Wrestrict).
+    std::string text = "#";
+    text.append(std::to_string(widget));
+    if (found == nullptr) return text.append(" (gone)");
     std::string label = found->type == MQWIDGET_TYPE_WINDOW ? found->TitleUtf8() : found->TextUtf8();
-    return "#" + std::to_string(widget) + " (" + found->type + (label.empty() ? "" : " \"" + label + "\"") + ")";
+    text.append(" (").append(found->type);
+    if (!label.empty()) text.append(" \"").append(label).append("\"");
+    return text.append(")");
 }
 
 Station::Station(const Setting& setting) : setting_(setting), random_(setting.seed) {
@@ -65,7 +70,7 @@ void Station::Exit() {
     std::vector<int32_t> left = Widgets();
     if (!left.empty()) {
         std::string seen = std::to_string(left.size()) + " widget(s) outlived the exit:";
-        for (int32_t id : left) seen += " " + Describe(id);
+        for (int32_t id : left) seen.append(" ").append(Describe(id));
         Fail("widgets.outlived-exit", seen);
     }
 }
