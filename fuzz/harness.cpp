@@ -21,19 +21,6 @@ extern "C" int32_t MQOnEvent(void* document, int32_t event, void* argument);
 
 namespace fuzz {
 
-uint32_t ByteReader::U32() {
-    uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) value = (value << 8) | Byte();
-    return value;
-}
-
-std::string ByteReader::Bytes(size_t max) {
-    size_t length = Pick(max + 1);
-    std::string bytes;
-    for (size_t i = 0; i < length && !empty(); ++i) bytes += static_cast<char>(Byte());
-    return bytes;
-}
-
 namespace {
 // Standard error as the program got it. libFuzzer's -close_fd_mask=2 silences the target's
 // standard error (the plug-in's own diagnostics); a broken rule must still be heard.

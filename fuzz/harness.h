@@ -13,32 +13,15 @@
 #include <vector>
 
 #include "abi/abi.h"
+#include "host/hostile_arguments.h"
 #include "slots/slot.h"
 
 class Pellucid;
 
 namespace fuzz {
 
-// Hands out the input's bytes front to back; once they run out every read answers 0, so
-// a short input is a valid input that decides "the first choice" from then on.
-class ByteReader {
-public:
-    ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-
-    bool empty() const { return position_ >= size_; }
-    uint8_t Byte() { return empty() ? 0 : data_[position_++]; }
-    uint32_t U32();
-    // A number in 0 .. count-1; 0 when count is 0.
-    size_t Pick(size_t count) { return count == 0 ? 0 : Byte() % count; }
-    bool Bit() { return (Byte() & 1) != 0; }
-    // Up to `max` raw bytes, the length taken from the input first.
-    std::string Bytes(size_t max);
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t position_ = 0;
-};
+// The fuzzer's bytes, read as the host's hostile arguments read them.
+using ByteReader = host::ByteReader;
 
 // Prints `rule` with `detail` and aborts, so that libFuzzer keeps the input.
 [[noreturn]] void Fail(const std::string& rule, const std::string& detail = "");

@@ -15,6 +15,7 @@
 #include "host/journal.h"
 #include "host/plugin_module.h"
 #include "host/serve/serve.h"
+#include "host/validate/validate.h"
 #include "platform/platform.h"
 
 namespace {
@@ -57,6 +58,7 @@ int main(int argc, char** argv) {
     // Subcommands, each a program of its own, are dispatched here on the first word,
     // before the options of an interactive or scripted session are read.
     if (argc >= 2 && std::string_view(argv[1]) == "serve") return host::serve::Main(argc - 2, argv + 2);
+    if (argc >= 2 && std::string_view(argv[1]) == "validate") return host::validate::Main(argc - 2, argv + 2);
     host::SessionOptions options;
     options.plugin_file = host::PluginFileBesideProgram();
     std::string script;

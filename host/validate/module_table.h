@@ -1,0 +1,24 @@
+// What a module file says of itself, read from the file as the system's loader reads it:
+// the names it exports and the libraries it needs. ELF files are read with libelf; PE
+// files are mapped by the system's loader without running any of their code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace host::validate {
+
+struct ModuleTable {
+    std::vector<std::string> exports;  // the names of the symbols it defines for others
+    std::vector<std::string> needs;    // the libraries it names to be loaded with it
+};
+
+// False with `error` set when the file cannot be read as a module of this platform.
+bool ReadModuleTable(const std::string& file, ModuleTable* table, std::string* error);
+
+// Why the library `name` is one a plug-in may not need, or "" when it may: on Windows a
+// DLL that is not part of the system (a compiler's runtime DLL above all), on Linux a
+// library beyond the C and C++ runtimes (and the sanitizers' in a sanitizer build).
+std::string ForeignDependency(const std::string& name);
+
+}  // namespace host::validate

@@ -1,0 +1,96 @@
+// The plug-in file in the stand-in host, as the checks drive it: loaded through its
+// exports, started, shown and stopped as the host does, with the host's state read back
+// through the models (widgets, documents, settings) and the register of breaches.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/documents.h"
+#include "host/hostile_arguments.h"
+#include "host/plugin_module.h"
+#include "host/widgets.h"
+#include "host/validate/check.h"
+
+namespace host::validate {
+
+// A handler the plug-in registered, kept after its widget is gone.
+struct Handler {
+    int32_t widget;
+    std::string type;
+    MQWidgetEventProc_Fn* proc;
+    void* pointer;
+};
+
+class Station {
+public:
+    // A fresh host with one document of a few objects, and the plug-in file loaded
+    // (failing "file.load" when it cannot be).
+    explicit Station(const Setting& setting);
+    ~Station();
+    Station(const Station&) = delete;
+    Station& operator=(const Station&) = delete;
+
+    PluginModule& plugin() { return *plugin_; }
+    Document& document() { return *document_; }
+    std::mt19937_64& random() { return random_; }
+
+    // The handshake and event 1, each required to succeed.
+    void Start();
+    // Event 100 with the flag; answers what the plug-in answered.
+    int32_t Activate(int32_t flag);
+    // Event 2, then: no widget of the plug-in is left ("widgets.outlived-exit").
+    void Exit();
+    // A new current document with random objects, the old one closed when `close_old`,
+    // and event 200 for it with an empty element, as the host opens a file.
+    Document& NewDocument(bool close_old);
+
+    // Fails with the first breach of the host's rules reported since the last look, under
+    // its own rule id, saying what the host was doing (`during`).
+    void NoBreach(const std::string& during);
+
+    // The plug-in's widgets: every widget but the host's main window, in id order.
+    std::vector<int32_t> Widgets() const;
+    std::vector<int32_t> ShownWindows() const;
+    // The buttons a user can see and press.
+    std::vector<int32_t> ShownButtons() const;
+    // Every widget a user can see and click: buttons and frames.
+    std::vector<int32_t> ShownWidgets() const;
+
+    // Records every handler registered now, so that a careless host can call it later.
+    void CollectHandlers();
+    const std::vector<Handler>& handlers() const { return handlers_; }
+
+    // The document's element as the plug-in saves it, in the file form; and a load of an
+    // element in the file form into `document`.
+    std::string Save(Document& document);
+    void Load(Document& document, const std::string& text);
+
+    // `count` random bytes, for host::ByteReader.
+    std::vector<uint8_t> Bytes(size_t count);
+    size_t Pick(size_t count) { return count == 0 ? 0 : static_cast<size_t>(random_() % count); }
+    bool Bit() { return (random_() & 1) != 0; }
+
+    // One random gesture of a user on the plug-in's widgets: a click with any button and
+    // modifiers, a press, closing or moving a window; message boxes get a random answer
+    // or none. Answers what was done, for a failure message.
+    std::string Gesture();
+    // One random change of the document: an object shown or hidden, renamed, added or
+    // deleted.
+    std::string ChangeDocument();
+
+private:
+    const Setting& setting_;
+    std::unique_ptr<PluginModule> plugin_;
+    Document* document_ = nullptr;
+    std::mt19937_64 random_;
+    std::vector<Handler> handlers_;
+};
+
+// "#3 (button "S")": a widget as a failure names it.
+std::string Describe(int32_t widget);
+
+}  // namespace host::validate
