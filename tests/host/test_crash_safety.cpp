@@ -522,11 +522,14 @@ public:
     }
 
     // Delays from 0 to half again the time of a whole write, so that some kills land
-    // after the file was replaced.
+    // after the file was replaced. A machine busier than when the write was timed slows
+    // the children down: then the delay doubles until a child gets past the rename.
     void KillAtDelays() {
         for (int i = 0; i <= kTimedKills; ++i) {
             Trial({KillPoint::kDelay, static_cast<long>(whole_write_.count() * 3 * i / (2 * kTimedKills))});
         }
+        long delay = static_cast<long>(whole_write_.count() * 3);
+        for (int tries = 0; replaced_ == 0 && tries < 8; ++tries, delay *= 2) Trial({KillPoint::kDelay, delay});
     }
 
     size_t size() const { return versions_[0].size(); }
