@@ -41,6 +41,10 @@ const char* const kHelp =
     "  --version        print the version and end\n"
     "  --help, -h       print this and end\n"
     "\n"
+    "pellucid-host validate FILE ... runs the conformance checks on a plug-in file, and\n"
+    "pellucid-host serve ... serves the session as a page in a browser; --help after either\n"
+    "says more.\n"
+    "\n"
     "Exit status: 0; 1 when a script command failed, the scene could not be opened or\n"
     "unsaved changes were dropped at the end of a script; 2 for a mistake in the arguments;\n"
     "130 when Ctrl+C stopped a script.\n";

@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include <httplib.h>
@@ -173,6 +174,12 @@ bool ParseArguments(int argc, char** argv, Arguments* arguments) {
 }  // namespace
 
 int Main(int argc, char** argv) {
+    for (int i = 0; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+            std::cout << kUsage << "\n(serves the session as a page on 127.0.0.1; --port 0 or none picks a free port)\n";
+            return 0;
+        }
+    }
     Arguments arguments;
     if (!ParseArguments(argc, argv, &arguments)) {
         std::cerr << "pellucid-host: unexpected arguments to serve\n" << kUsage << "\n";

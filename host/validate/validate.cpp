@@ -7,6 +7,7 @@
 #include <iostream>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -278,6 +279,12 @@ const std::vector<Check>& AllChecks() {
 }
 
 int Main(int argc, char** argv) {
+    for (int i = 0; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+            std::printf("%s\n(--list prints the checks, the strictness each starts at and what it proves)\n", kUsage);
+            return 0;
+        }
+    }
     Options options;
     std::string error;
     if (!Parse(argc, argv, &options, &error)) {
