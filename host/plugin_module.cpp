@@ -16,7 +16,13 @@ bool Resolve(void* module, const char* name, Fn*& slot, std::string* missing) {
 
 std::unique_ptr<PluginModule> PluginModule::Load(const std::string& file, std::string* error) {
     const platform::ModuleLoader& loader = platform::SystemModuleLoader();
-    void* module = loader.load(file.c_str());
+    // A file named without a folder is the one in the current folder, as the user means
+    // it: the POSIX loader would look for such a name on the library path instead.
+    std::string path = file;
+#if !defined(_WIN32)
+    if (path.find('/') == std::string::npos) path.insert(0, "./");
+#endif
+    void* module = loader.load(path.c_str());
     if (module == nullptr) {
         std::string why = platform::LastModuleError();
         if (error != nullptr) *error = "cannot load the plug-in file " + file + (why.empty() ? "" : " (" + why + ")");
