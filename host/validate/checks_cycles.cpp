@@ -11,21 +11,15 @@
 // allocator holds for the program is measured instead, with a bound of 64 KiB beyond
 // what as many cycles of only a load and an unload add.
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 #include <string>
 
 #include "host/breaches.h"
 #include "host/host.h"
 #include "host/journal.h"
+#include "host/process_memory.h"
 #include "host/xml.h"
 #include "host/validate/station.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-
-#include <psapi.h>
-#endif
 
 #if defined(__SANITIZE_ADDRESS__)
 #define PELLUCID_VALIDATE_ASAN 1
@@ -54,27 +48,13 @@ struct Measure {
 #if defined(PELLUCID_VALIDATE_ASAN)
 constexpr Measure kMeasure{"the sanitizer's allocated bytes", 64 * 1024, true};
 std::optional<size_t> MemoryInUse() { return __sanitizer_get_current_allocated_bytes(); }
-#elif defined(_WIN32)
+#else
+#if defined(_WIN32)
 constexpr Measure kMeasure{"the working set", 1024 * 1024};
-std::optional<size_t> MemoryInUse() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) || counters.WorkingSetSize == 0) {
-        return std::nullopt;
-    }
-    return counters.WorkingSetSize;
-}
 #else
 constexpr Measure kMeasure{"the resident set", 1024 * 1024};
-std::optional<size_t> MemoryInUse() {
-    std::FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (statm == nullptr) return std::nullopt;
-    unsigned long size = 0, resident = 0;
-    int read = std::fscanf(statm, "%lu %lu", &size, &resident);
-    std::fclose(statm);
-    if (read != 2) return std::nullopt;
-    return static_cast<size_t>(resident) * 4096;
-}
+#endif
+std::optional<size_t> MemoryInUse() { return ResidentBytes(); }
 #endif
 
 std::string Kilobytes(long long bytes) { return std::to_string(bytes / 1024) + " KiB"; }

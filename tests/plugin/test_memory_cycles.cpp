@@ -22,6 +22,7 @@
 #include "host/journal.h"
 #include "host/option_list.h"
 #include "host/plugin_module.h"
+#include "host/process_memory.h"
 #include "host/widgets.h"
 #include "host/xml.h"
 
@@ -59,17 +60,6 @@ std::optional<size_t> HeapInUse() {
 #else
     return std::nullopt;
 #endif
-}
-
-// The resident set in bytes, for the report; none where it cannot be told.
-std::optional<size_t> ResidentBytes() {
-    std::FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (statm == nullptr) return std::nullopt;
-    unsigned long size = 0, resident = 0;
-    int read = std::fscanf(statm, "%lu %lu", &size, &resident);
-    std::fclose(statm);
-    if (read != 2) return std::nullopt;
-    return static_cast<size_t>(resident) * 4096;
 }
 
 std::string Kilobytes(std::optional<size_t> bytes) {
@@ -113,11 +103,11 @@ Growth RunCycles(host::XmlElement* document_element) {
         if (::testing::Test::HasFatalFailure()) return growth;
         if (cycle == kWarmUp) {
             growth.heap_at_warm_up = HeapInUse();
-            growth.resident_at_warm_up = ResidentBytes();
+            growth.resident_at_warm_up = host::ResidentBytes();
         }
     }
     growth.heap_at_end = HeapInUse();
-    growth.resident_at_end = ResidentBytes();
+    growth.resident_at_end = host::ResidentBytes();
     return growth;
 }
 
