@@ -2,6 +2,7 @@
 
 #include "host/breaches.h"
 #include "host/documents.h"
+#include "host/file_io.h"
 #include "host/journal.h"
 #include "host/settings.h"
 #include "host/widgets.h"
@@ -18,6 +19,7 @@ void ResetHost() {
     TheJournal().SetRecording(true);
     TheJournal().SetLimit(0);
     ResetDocuments();
+    ForgetKeptFiles();
 }
 
 }  // namespace host

@@ -308,7 +308,8 @@ TEST_F(PellucidHost, ANameTheCodePageCannotHoldIsRefused) {
     if (holds) {
         EXPECT_EQ(out.str(), "renamed \"Floor\" to \"" + name + "\"\n");
     } else {
-        EXPECT_EQ(out.str(), "cannot rename: the scene's code page cannot hold the name \"" + name + "\"\n");
+        EXPECT_EQ(out.str(), "cannot rename: the name \"" + name +
+                                 "\" has a character that the scene's code page cannot hold\n");
         EXPECT_EQ(host::Utf8FromHostText(session.document()->ObjectAt(0)->name()), "Floor");
     }
     session.Finish();
