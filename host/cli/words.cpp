@@ -30,8 +30,8 @@ std::vector<Word> SplitCommand(const std::string& line, std::string* error) {
     }
     if (quoted) {
         if (error != nullptr) {
-            *error = "the quote at column " + std::to_string(opened + 1) + " is not closed: put a \" at the end of " +
-                     QuotedText(line.substr(opened + 1));
+            *error = "the quote at column " + std::to_string(opened + 1) +
+                     " is not closed: a name in quotes ends with another \"";
         }
         return {};
     }
