@@ -386,11 +386,9 @@ TEST_F(PellucidHost, ALinkedSceneIsSavedThroughItsLinkAndAReadOnlySceneIsRefused
     host::Session session(out, nullptr);
     ASSERT_TRUE(session.Start({host::PluginFileBesideProgram(), "settings.xml", no_links ? "mine.scene" : "link.scene"}));
     session.Execute("hide Floor");
-    if (!no_links) {
-        EXPECT_TRUE(session.Execute("save"));
-        EXPECT_TRUE(fs::is_symlink("link.scene"));
-        EXPECT_NE(ReadText("mine.scene").find("name=\"Floor\" visible=\"false\""), std::string::npos);
-    }
+    EXPECT_TRUE(session.Execute("save"));
+    EXPECT_TRUE(no_links || fs::is_symlink("link.scene"));
+    EXPECT_NE(ReadText("mine.scene").find("name=\"Floor\" visible=\"false\""), std::string::npos);
     out.str("");
     EXPECT_FALSE(session.Execute("save locked.scene"));
     EXPECT_EQ(out.str(),
@@ -532,9 +530,13 @@ void ExpectNothingDrivesTheTerminal(const std::string& printed) {
 }
 
 TEST_F(PellucidHost, TextFromFilesIsPrintedWithItsControlCharactersVisible) {
+    // The C1 controls as an 8-bit terminal's OSC and ST, where the host's code page holds
+    // them (UTF-8 does; Windows' Western code page does not).
+    std::string c1 = "title\xC2\x9D" "0;owned\xC2\x9C";
+    bool holds_c1 = host::WhyNotNameText(c1).empty();
     {
         std::ofstream("names.scene", std::ios::binary)
-            << "<scene><objects><object name=\"title\xC2\x9D" "0;owned\xC2\x9C\"/>"
+            << "<scene><objects><object name=\"" << (holds_c1 ? c1 : "title") << "\"/>"
                "<object name=\"tab&#9;cr&#13;nl&#10;del\x7F\"/></objects></scene>";
         std::ofstream("escape.scene", std::ios::binary) << "<scene><objects><object name=\"\x1b[2J\"/></objects></scene>";
         std::ofstream("<\x1b[31m>.scene") << "";
@@ -547,15 +549,16 @@ TEST_F(PellucidHost, TextFromFilesIsPrintedWithItsControlCharactersVisible) {
                                     "hide \"\x1b[2J\"\nload \"<\x1b[31m>.scene\"\n",
                                     &status, keep_going);
     ExpectNothingDrivesTheTerminal(printed);
-    EXPECT_NE(printed.find("  #0  \"title\\u009D0;owned\\u009C\"  shown\n"
+    EXPECT_NE(printed.find(std::string("  #0  \"") + (holds_c1 ? "title\\u009D0;owned\\u009C" : "title") +
+                           "\"  shown\n"
                            "  #1  \"tab\\x09cr\\x0Dnl\\x0Adel\\x7F\"  shown\n"),
               std::string::npos)
         << printed;
     EXPECT_NE(printed.find("renamed \"tab\\x09cr\\x0Dnl\\x0Adel\\x7F\" to \"tab\\x09again\""), std::string::npos)
         << printed;
     EXPECT_NE(printed.find("> hide \"\\x1B[2J\"\nno object named \"\\x1B[2J\""), std::string::npos) << printed;
-    EXPECT_NE(printed.find("cannot open the scene: <\\x1B[31m>.scene: not well-formed XML"), std::string::npos)
-        << printed;
+    // Not well-formed here; a name that Windows does not allow for a file, there.
+    EXPECT_NE(printed.find("cannot open the scene: <\\x1B[31m>.scene: "), std::string::npos) << printed;
 }
 
 // The prompt's small things: an answer that is neither ok nor cancel asks again; a quote
