@@ -162,6 +162,27 @@ const KeptFile* FindKept(const std::string& file) {
     return nullptr;
 }
 
+// The file that a write of `file` replaces, examined; false with `error` set when the write
+// is refused: links in a circle, a kept file, not a plain file, a read-only file.
+bool FindTarget(const std::string& file, Target* target, std::string* error) {
+    if (!FollowLinks(file, &target->path, error)) return false;
+    Examine(target);
+    std::string named = target->path == file ? file : file + " (a link to " + target->path + ")";
+    if (const KeptFile* kept = target->exists ? FindKept(target->path) : nullptr) {
+        *error = named + " is " + kept->what + "; name another file to save elsewhere";
+        return false;
+    }
+    if (!target->plain) {
+        *error = named + " is not a plain file; name another file to save elsewhere";
+        return false;
+    }
+    if (target->read_only) {
+        *error = named + " is read-only, so it is left as it is; name another file to save elsewhere";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ReadWholeFile(const std::string& file, std::string* content, std::string* error) {
@@ -181,21 +202,7 @@ bool ReadWholeFile(const std::string& file, std::string* content, std::string* e
 
 bool WriteFileAtomically(const std::string& file, const std::string& content, std::string* error) {
     Target target;
-    if (!FollowLinks(file, &target.path, error)) return false;
-    Examine(&target);
-    std::string named = target.path == file ? file : file + " (a link to " + target.path + ")";
-    if (const KeptFile* kept = target.exists ? FindKept(target.path) : nullptr) {
-        *error = named + " is " + kept->what + "; name another file to save elsewhere";
-        return false;
-    }
-    if (!target.plain) {
-        *error = named + " is not a plain file; name another file to save elsewhere";
-        return false;
-    }
-    if (target.read_only) {
-        *error = named + " is read-only, so it is left as it is; name another file to save elsewhere";
-        return false;
-    }
+    if (!FindTarget(file, &target, error)) return false;
 
     std::string temporary = target.path + ".tmp";
     std::FILE* stream = std::fopen(temporary.c_str(), "wb");
@@ -220,6 +227,24 @@ bool WriteFileAtomically(const std::string& file, const std::string& content, st
         return false;
     }
     return true;
+}
+
+std::string WhyNotWritable(const std::string& file) {
+    Target target;
+    std::string why;
+    if (!FindTarget(file, &target, &why)) return why;
+    fs::path folder = fs::path(target.path).parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) return "there is no folder " + folder.string();
+    // The folder is tried with the temporary that a write makes there, removed again.
+    std::string probe = target.path + ".tmp";
+    bool existed = fs::exists(probe, error);
+    std::FILE* stream = std::fopen(probe.c_str(), "ab");
+    if (stream == nullptr) return "cannot write in the folder " + folder.string() + ": " + std::strerror(errno);
+    std::fclose(stream);
+    if (!existed) fs::remove(probe, error);
+    return "";
 }
 
 void KeepUnwritten(const std::string& file, const std::string& what) {

@@ -25,6 +25,10 @@ bool ReadWholeFile(const std::string& file, std::string* content, std::string* e
 // refusal says why and that another file can be named.
 bool WriteFileAtomically(const std::string& file, const std::string& content, std::string* error);
 
+// Why WriteFileAtomically would not write `file`, "" when it would: the refusals above,
+// or a folder where the temporary cannot be made (tried by making and removing it).
+std::string WhyNotWritable(const std::string& file);
+
 // From now on, `file` is never written by WriteFileAtomically, under whatever name it is
 // reached: it is known by its identity (device and inode; volume and file id on Windows),
 // so another spelling of its path, a symbolic link to it or a hard link of it is refused

@@ -1,13 +1,8 @@
 #include "host/cli/session.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <istream>
 #include <optional>
 #include <ostream>
-#include <system_error>
 
 #include "abi/message_box.h"
 #include "host/cli/terminal.h"
@@ -19,25 +14,6 @@
 #include "host/widgets.h"
 
 namespace host {
-namespace {
-
-// Why `file` cannot be written in its folder, "" when it can: the folder is tried by
-// creating and removing the temporary file that an atomic write makes beside it.
-std::string WhyNotWritable(const std::string& file) {
-    std::filesystem::path folder = std::filesystem::path(file).parent_path();
-    if (folder.empty()) folder = ".";
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error)) return "there is no folder " + folder.string();
-    std::string probe = file + ".tmp";
-    bool existed = std::filesystem::exists(probe, error);
-    std::FILE* stream = std::fopen(probe.c_str(), "ab");
-    if (stream == nullptr) return "cannot write in the folder " + folder.string() + ": " + std::strerror(errno);
-    std::fclose(stream);
-    if (!existed) std::filesystem::remove(probe, error);
-    return "";
-}
-
-}  // namespace
 
 Session::Session(std::ostream& out, std::istream* user) : out_(out), user_(user) {}
 

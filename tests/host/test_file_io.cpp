@@ -59,6 +59,10 @@ protected:
 
 TEST_F(FileWriting, ANewFileIsWrittenWholeAndNoTemporaryStays) {
     fs::path file = folder_ / "new.scene";
+    EXPECT_EQ(host::WhyNotWritable(file.string()), "");
+    EXPECT_FALSE(fs::exists(folder_ / "new.scene.tmp")) << "asking left the probe behind";
+    EXPECT_EQ(host::WhyNotWritable((folder_ / "none" / "new.scene").string()),
+              "there is no folder " + (folder_ / "none").string());
     EXPECT_EQ(Write(file, "<scene/>\n"), "");
     EXPECT_EQ(Contents(file), "<scene/>\n");
     EXPECT_FALSE(fs::exists(folder_ / "new.scene.tmp"));
@@ -124,6 +128,7 @@ TEST_F(FileWriting, AReadOnlyFileIsRefusedAndLeftAsItWas) {
                     fs::perm_options::remove);
     std::string error = Write(file, "new");
     EXPECT_EQ(error, file.string() + " is read-only, so it is left as it is; name another file to save elsewhere");
+    EXPECT_EQ(host::WhyNotWritable(file.string()), error) << "the question asked ahead gets another answer";
     EXPECT_EQ(Contents(file), "old");
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::owner_write, fs::perms::none);
     EXPECT_FALSE(fs::exists(folder_ / "mine.scene.tmp"));
