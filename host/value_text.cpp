@@ -34,13 +34,9 @@ std::string Visible(std::string_view text, bool quoted) {
         char32_t code = 0;
         size_t length = Utf8CharacterAt(text, i, &code);
         if (length == 0) {
-            // Not UTF-8: the host's narrow code page may hold it, but 0x80 to 0x9F are the
-            // C1 controls of an 8-bit terminal.
-            if (byte <= 0x9F) {
-                AppendEscape(out, "\\x%02X", byte);
-            } else {
-                out += text[i];
-            }
+            // Not UTF-8: shown as the byte it is, which an 8-bit terminal would take for a
+            // C1 control (0x80 to 0x9F) or a letter of its own code page.
+            AppendEscape(out, "\\x%02X", byte);
             ++i;
         } else if (code <= 0x9F) {
             AppendEscape(out, "\\u%04X", static_cast<unsigned>(code));

@@ -20,8 +20,8 @@ std::string QuotedText(const char* text);
 std::string QuotedText(const std::string& text);
 // `text` as it is, but for what a terminal would act on rather than show: the C0 controls
 // and DEL as "\xHH", the C1 controls (U+0080 to U+009F, in UTF-8) as "\u00HH", and a byte
-// 0x80 to 0x9F that is no part of a UTF-8 character as "\xHH". So no file and no plug-in
-// can move the cursor, change colours or the title, or overwrite what is shown.
+// that is no part of a UTF-8 character as "\xHH". So no file and no plug-in can move the
+// cursor, change colours or the title, or overwrite what is shown.
 std::string VisibleText(std::string_view text);
 
 // The length of the well-formed UTF-8 character at `text[at]` (1 to 4), with its code point

@@ -418,10 +418,10 @@ TEST_F(PellucidHost, NamesAnXmlFileCannotCarryAreRefusedWithTheObjectAndTheOffse
         {"\x1b[31mred", "object entry 2 (\"\\x1B[31mred\"): its name has U+001B at byte 0, which an XML file cannot carry"},
         {"end&#xFFFE;", "object entry 2 (\"end\xEF\xBF\xBE\"): its name has U+FFFE at byte 3, which an XML file cannot carry"},
         {"&#xFFFF;", "object entry 2 (\"\xEF\xBF\xBF\"): its name has U+FFFF at byte 0, which an XML file cannot carry"},
-        {"caf\xE9", "object entry 2 (\"caf\xE9\"): its name has the byte 0xE9 at byte 3, which is not UTF-8"},
-        {"s\xED\xA0\x80", "object entry 2 (\"s\xED\xA0\\x80\"): its name has the byte 0xED at byte 1, which is not UTF-8"},
-        {"over\xC0\xAF", "object entry 2 (\"over\xC0\xAF\"): its name has the byte 0xC0 at byte 4, which is not UTF-8"},
-        {"cut\xE2\x82", "object entry 2 (\"cut\xE2\\x82\"): its name has the byte 0xE2 at byte 3, which is not UTF-8"},
+        {"caf\xE9", "object entry 2 (\"caf\\xE9\"): its name has the byte 0xE9 at byte 3, which is not UTF-8"},
+        {"s\xED\xA0\x80", "object entry 2 (\"s\\xED\\xA0\\x80\"): its name has the byte 0xED at byte 1, which is not UTF-8"},
+        {"over\xC0\xAF", "object entry 2 (\"over\\xC0\\xAF\"): its name has the byte 0xC0 at byte 4, which is not UTF-8"},
+        {"cut\xE2\x82", "object entry 2 (\"cut\\xE2\\x82\"): its name has the byte 0xE2 at byte 3, which is not UTF-8"},
     };
     std::ostringstream out;
     host::Session session(out, nullptr);
