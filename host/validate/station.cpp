@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "host/breaches.h"
-#include "host/host.h"
-#include "host/journal.h"
-#include "host/option_list.h"
-#include "host/xml.h"
+#include "host/binds/host.h"
+#include "host/binds/xml.h"
+#include "host/drive/option_list.h"
+#include "host/records/breaches.h"
+#include "host/records/journal.h"
 
 namespace host::validate {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "host/host.h"
-#include "host/journal.h"
-#include "host/plugin_module.h"
-#include "host/xml.h"
+#include "host/binds/host.h"
+#include "host/binds/xml.h"
+#include "host/drive/plugin_module.h"
+#include "host/records/journal.h"
 #include "plugin/host_api.h"
 #include "plugin/xml_access.h"
 
