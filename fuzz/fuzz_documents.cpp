@@ -23,6 +23,7 @@
 #include "host/binds/widgets/widgets.h"
 #include "host/binds/xml.h"
 #include "host/drive/option_list.h"
+#include "host/files/xml_file.h"
 #include "platform/platform.h"
 #include "slots/pellucid.h"
 #include "slots/pellucid_window.h"

@@ -33,6 +33,7 @@
 #include "host/binds/xml.h"
 #include "host/drive/option_list.h"
 #include "host/drive/widget_queries.h"
+#include "host/files/xml_file.h"
 #include "platform/platform.h"
 #include "slots/pellucid.h"
 

@@ -1,6 +1,7 @@
 #include "host/binds/settings.h"
 
 #include "host/files/file_io.h"
+#include "host/files/xml_file.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -81,19 +81,12 @@ private:
     size_t child_count_ = 0;
 };
 
-// ---- The file form --------------------------------------------------------------------
-// An element tree as an XML document (UTF-8, indented), and back. Whitespace-only texts
-// are written as CDATA so that they survive the reading, which drops whitespace between
-// elements.
-
-std::string WriteXml(const XmlElement& root);
-// The document element of `text` with everything under it; null with `error` set (one
-// line, with the offset of the fault) when the text is not a well-formed document.
-std::unique_ptr<XmlElement> ParseXml(std::string_view text, std::string* error);
-
 // ---- MQXmlElem_Value's state -----------------------------------------------------------
 
 // Drops the strings handed out to the plug-in; part of the host's reset.
 void ResetXmlHandouts();
+
+// One call of MQXmlElem_Value (see its export), journalled, with its breaches registered.
+void PerformXmlCall(void* element, int32_t op, void* record);
 
 }  // namespace host

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "host/files/file_io.h"
+#include "host/files/xml_file.h"
 #include "host/records/value_text.h"
 #include "platform/platform.h"
 

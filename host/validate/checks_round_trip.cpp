@@ -10,6 +10,7 @@
 
 #include "host/binds/settings.h"
 #include "host/binds/xml.h"
+#include "host/files/xml_file.h"
 #include "host/validate/station.h"
 
 namespace host::validate {

@@ -5,6 +5,7 @@
 #include "host/binds/host.h"
 #include "host/binds/xml.h"
 #include "host/drive/option_list.h"
+#include "host/files/xml_file.h"
 #include "host/records/breaches.h"
 #include "host/records/journal.h"
 

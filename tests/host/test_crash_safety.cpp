@@ -38,6 +38,7 @@
 #include "host/drive/plugin_module.h"
 #include "host/files/file_io.h"
 #include "host/files/scene_file.h"
+#include "host/files/xml_file.h"
 
 #if defined(_WIN32)
 #include <windows.h>

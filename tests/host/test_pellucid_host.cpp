@@ -20,6 +20,7 @@
 #include "host/drive/plugin_module.h"
 #include "host/files/file_io.h"
 #include "host/files/scene_file.h"
+#include "host/files/xml_file.h"
 #include "host/records/breaches.h"
 #include "host/session/run.h"
 #include "host/session/session.h"

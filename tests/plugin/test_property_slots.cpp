@@ -22,6 +22,7 @@
 #include "host/binds/xml.h"
 #include "host/drive/option_list.h"
 #include "host/drive/plugin_module.h"
+#include "host/files/xml_file.h"
 #include "host/records/journal.h"
 #include "platform/platform.h"
 #include "plugin/host_api.h"

@@ -1,9 +1,10 @@
 // The stand-in host's widgets: what MQWidget_Value builds, answers and deletes, the
 // gestures of a user that raise widget events, the message boxes the plug-in asks, and a
-// text picture of each window. The model's parts live apart: widget_model.cpp (state,
-// requests and their rules), widget_journal.cpp (how requests read in the journal),
-// widget_layout.cpp (sizes), message_boxes.cpp, and in host/drive/ widget_pictures.cpp and
-// gestures.cpp.
+// text picture of each window. The model's parts live apart: here widget_model.cpp (state
+// and how requests are dispatched), widget_tree.cpp (widgets made, deleted and placed),
+// widget_properties.cpp (values, events and system values), widget_journal.cpp (how
+// requests read in the journal), widget_layout.cpp (sizes) and message_boxes.cpp; in
+// host/drive/ widget_pictures.cpp and gestures.cpp.
 //
 // Ids are handed out from 1 up (1 is the host's main window) and never reused unless
 // SetReuseIds(true): a host may reuse the ids of deleted widgets, and the plug-in must
@@ -13,8 +14,9 @@
 // existed, or of one a Delete has named before, is a breach.
 //
 // The model checks what the plug-in asks of it where that is cheap, and reports each
-// broken rule to the register of breaches (breaches.h) under the call; it never crashes
-// on a bad request and answers it by writing nothing, so the caller's preset stands.
+// broken rule to the register of breaches (records/breaches.h) under the call; it never
+// crashes on a bad request and answers it by writing nothing, so the caller's preset
+// stands.
 #pragma once
 
 #include <array>
