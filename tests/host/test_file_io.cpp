@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "host/file_io.h"
+#include "host/files/file_io.h"
 
 namespace {
 
