@@ -1,64 +1,34 @@
 // The page of `pellucid-host serve` clicked in a real browser: Debian's Chromium, headless,
 // driven by playwright-core. One modeller's session from the first start to a reload of
 // the page, with every step checked twice: on the page (what a person sees) and in the
-// host's own state (/api/state). Then what a page of another site could try is refused.
+// host's own state (/api/state); the host stopped under the page and started again; then
+// what a page of another site could try is refused.
 //
-//   node serve_page.mjs HOST_PROGRAM SCENE WORK_FOLDER
+//   node serve_page.mjs HOST_PROGRAM SCENE WORK_FOLDER [--no-webgl]
 //
-// The work folder is made anew; the screenshots are left in it. PELLUCID_CHROMIUM names
+// With --no-webgl the browser has no GPU and no 3D APIs, and the page draws in 2D. The
+// work folder is made anew; the screenshots are left in it. PELLUCID_CHROMIUM names
 // another Chromium than Debian's /usr/bin/chromium.
 import assert from 'node:assert/strict';
-import {spawn} from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
 import path from 'node:path';
-import {chromium} from 'playwright-core';
+import {freshFolder, hostState as stateOf, launchBrowser, send as sendTo, startHost} from './support.mjs';
 
-const [program, sceneFile, work] = process.argv.slice(2).map((arg) => path.resolve(arg));
-const browserFile = process.env.PELLUCID_CHROMIUM || '/usr/bin/chromium';
+const [program, sceneFile, work] = process.argv.slice(2, 5).map((arg) => path.resolve(arg));
+const webgl = !process.argv.includes('--no-webgl');
 // Bounds a wait for what the host or the page must come to; a wait that runs out fails.
 const patience = 15000;
 
-fs.rmSync(work, {recursive: true, force: true});
-fs.mkdirSync(work, {recursive: true});
+const shot = freshFolder(work);
 fs.copyFileSync(sceneFile, path.join(work, 'workshop.scene'));
-const shot = (name) => path.join(work, `${name}.png`);
-if (!fs.existsSync(browserFile)) throw new Error(`no Chromium at ${browserFile}: run tools/setup.sh all`);
 
 // ---- The host, and plain HTTP to it ----------------------------------------------------
 
-const server = spawn(program, ['serve', '--port', '0', '--settings', 'settings.xml', 'workshop.scene'],
-                     {cwd: work, stdio: ['ignore', 'pipe', 'inherit']});
-let printed = '';
-const address = await new Promise((resolve, reject) => {
-  server.stdout.on('data', (chunk) => {
-    printed += chunk;
-    const found = /serving the scene at (http:\/\/127\.0\.0\.1:(\d+)\/)/.exec(printed);
-    if (found) resolve({url: found[1], port: Number(found[2])});
-  });
-  server.on('exit', (code) => reject(new Error(`pellucid-host serve ended (${code}) before serving:\n${printed}`)));
-});
-const ended = new Promise((resolve) => server.on('exit', (code, signal) => resolve({code, signal})));
-
-// A request as any program may send it, headers and all (fetch will not set Host).
-function send(method, target, {headers = {}, body} = {}) {
-  return new Promise((resolve, reject) => {
-    const req = http.request({host: '127.0.0.1', port: address.port, method, path: target, headers}, (res) => {
-      let text = '';
-      res.on('data', (chunk) => (text += chunk));
-      res.on('end', () => resolve({status: res.statusCode, text}));
-    });
-    req.on('error', reject);
-    if (body !== undefined) req.write(body);
-    req.end();
-  });
-}
-async function hostState() {
-  const reply = await send('GET', '/api/state');
-  assert.equal(reply.status, 200, reply.text);
-  return JSON.parse(reply.text);
-}
-const objectNamed = (state, name) => state.scene.objects.find((object) => object.name === name);
+let host = await startHost(program, work, 'workshop.scene');
+const address = {url: host.url, port: host.port};
+const send = (method, target, options) => sendTo(address.port, method, target, options);
+const hostState = () => stateOf(address.port);
+const objectNamed = (state, name) => state.objects.find((object) => object.name === name);
 const lucidOf = (state) => state.windows.find((win) => win.id === state.lucid);
 function buttonsOf(widget, text, found = []) {
   if (widget.type === 'button' && widget.text === text) found.push(widget);
@@ -68,13 +38,7 @@ function buttonsOf(widget, text, found = []) {
 
 // ---- The browser -----------------------------------------------------------------------
 
-const browser = await chromium.launch({
-  executablePath: browserFile,
-  // As root, without a sandbox; software WebGL for three.js; nothing that reaches out of
-  // the machine, whose network is closed.
-  args: ['--no-sandbox', '--disable-gpu', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-         '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-});
+const browser = await launchBrowser({webgl});
 const steps = [];
 let failed = false;
 let moved = null;  // where the window is dragged to, which the settings keep at the end
@@ -95,7 +59,30 @@ try {
   const step = (what) => steps.push(what);
 
   // The first start with no settings: the window is hidden until the host opens it.
-  await until(() => window.pellucid?.state());
+  await until(() => window.pellucid?.state() && window.pellucid.view());
+  if (webgl) {
+    assert.equal(await page.evaluate(() => window.pellucid.view()), '3d');
+    assert.equal(await page.locator('#scene-note').isVisible(), false);
+    // The context lost, as a driver may lose it: the scene goes on in 2D, and comes back.
+    await page.evaluate(() => {
+      window.loseContext = window.pellucid.webgl().getExtension('WEBGL_lose_context');
+      window.loseContext.loseContext();
+    });
+    await until(() => window.pellucid.view() === '2d');
+    assert.match(await page.locator('#scene-note').innerText(), /The 3D view is not available in this browser \(its WebGL context was lost\)/);
+    await page.evaluate(() => window.loseContext.restoreContext());
+    await until(() => window.pellucid.view() === '3d');
+    step('drew the scene in 3D; with the WebGL context lost, in 2D with a note; in 3D again when it came back');
+  } else {
+    assert.equal(await page.evaluate(() => window.pellucid.view()), '2d');
+    assert.match(await page.locator('#scene-note').innerText(), /The 3D view is not available in this browser/);
+    // The 2D drawing is there: the floor's colour and, at an object, another.
+    const point = await page.evaluate(() => window.pellucid.screenPointOf(0));
+    assert.ok(point, 'the 2D view places object 0');
+    await page.screenshot({path: shot('0-without-webgl')});
+    step('drew the scene in 2D, with a note that the 3D view is not available');
+  }
+  assert.equal(await page.locator('#connection').innerText(), 'connected');
   assert.equal(lucidOf(await hostState()).visible, false);
   assert.equal(await page.locator('#lucid-toggle').innerText(), 'Open the Lucid window');
   await page.click('#lucid-toggle');
@@ -111,13 +98,15 @@ try {
   await until(() => document.querySelector('.window .widget-button.down')?.textContent === 'S');
   await clickObject('Lamp_Shade');
   await until(() => document.querySelector('#objects li[data-place="5"]')?.dataset.visible === 'false');
-  await clickObject('Shelf');
+  await listed('Shelf').click();
   await until(() => document.querySelector('#objects li[data-place="6"]')?.dataset.visible === 'false');
   let state = await hostState();
   assert.equal(objectNamed(state, 'Lamp_Shade').visible, false);
   assert.equal(objectNamed(state, 'Shelf').visible, false);
   assert.equal(objectNamed(state, 'Toolbox').visible, true);
-  step('stored row 1, then hid Lamp_Shade and Shelf by clicking them in the 3D view');
+  assert.ok(state.output.includes('scene: "Shelf" hidden'), state.output.join('\n'));
+  assert.equal(await page.locator('#output').evaluate((pre) => pre.textContent.includes('scene: "Shelf" hidden')), true);
+  step(`stored row 1, then hid Lamp_Shade by clicking it in the ${webgl ? '3D' : '2D'} view and Shelf in the objects list`);
 
   // Row 2 keeps that view; Toolbox hidden too, and Ctrl+S appends it after the question.
   await rowButton('S', 2).click();
@@ -150,6 +139,31 @@ try {
   for (const name of ['Lamp_Shade', 'Shelf', 'Toolbox']) assert.equal(objectNamed(state, name).visible, false, name);
   assert.equal(await listed('Shelf').getAttribute('data-visible'), 'false');
   step('recalled row 1: Lamp_Shade, Shelf and Toolbox shown again; recalled row 2: the three hidden');
+
+  // The keyboard: Tab goes from S to R, Enter and Space press, Shift counts, Escape cancels.
+  const named = (name) => page.getByRole('button', {name, exact: true});
+  await named('Row 1 S').focus();
+  await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.activeElement.getAttribute('aria-label')), 'Row 1 R');
+  await named('Row 3 S').focus();
+  await page.keyboard.press('Enter');
+  await until(() => document.querySelector('[aria-label="Row 3 S"]')?.getAttribute('aria-pressed') === 'true');
+  assert.equal(await page.evaluate(() => document.activeElement.getAttribute('aria-label')), 'Row 3 S');
+  await page.keyboard.press('Shift+Space');
+  await page.locator('dialog#question[open]').waitFor({timeout: patience});
+  assert.equal(await page.locator('#question-message').innerText(), 'Clear?');
+  await page.keyboard.press('Escape');
+  await until(() => window.pellucid.state().output.includes('Lucid asked "Clear?": Cancel'));
+  assert.equal(await named('Row 3 S').getAttribute('aria-pressed'), 'true');
+  await named('Row 3 S').focus();
+  await page.keyboard.press('Shift+Enter');
+  await page.locator('dialog#question[open]').waitFor({timeout: patience});
+  await page.keyboard.press('Enter');  // on OK, which has the focus
+  await until(() => document.querySelector('[aria-label="Row 3 S"]')?.getAttribute('aria-pressed') === 'false');
+  state = await hostState();
+  assert.deepEqual(buttonsOf(lucidOf(state), 'S').map((button) => button.down), [true, true, false, false, false]);
+  assert.ok(state.output.includes('Lucid asked "Clear?": OK'), state.output.join('\n'));
+  step('with the keyboard: Tab from row 1\'s S to its R, Enter stored row 3, Shift+Space asked "Clear?" and Escape cancelled, Shift+Enter and Enter cleared it');
 
   // A sixth row; the window dragged by its title and closed with its close button.
   await page.locator('.window .widget-button', {hasText: /^Add$/}).click();
@@ -215,6 +229,21 @@ try {
   assert.deepEqual(pageErrors, []);
   step('reloaded the page: Toolbox still hidden, window at its place with rows 1 and 2 pressed; loaded the file back');
 
+  // ---- The host stopped under the page and started again --------------------------------
+  const firstSession = await page.evaluate(() => window.pellucid.state().session);
+  host.server.kill('SIGTERM');
+  assert.deepEqual(await host.ended, {code: 0, signal: null});
+  await until(() => document.body.dataset.connection === 'lost');
+  assert.equal(await page.locator('#stale').isVisible(), true);
+  assert.match(await page.locator('#status').innerText(), /not answering/);
+  host = await startHost(program, work, 'workshop.scene', {port: address.port});
+  await until((old) => document.body.dataset.connection === 'live' && window.pellucid.state().session !== old, firstSession);
+  assert.equal(await page.locator('#stale').isVisible(), false);
+  state = await hostState();
+  assert.equal(await page.evaluate(() => window.pellucid.state().version), state.version);
+  assert.equal(await listed('Shelf').getAttribute('data-visible'), 'false');
+  step('stopped the host under the page: it said so and retried; the host started again, the page took its whole state');
+
   // ---- What another site's page, or a careless client, may send ------------------------
   const before = await hostState();
   const refusedHost = await send('GET', '/api/state', {headers: {Host: `evil.example:${address.port}`}});
@@ -240,6 +269,7 @@ try {
   assert.ok([400, 404].includes((await send('GET', '/%2e%2e/%2e%2e/pellucid-host')).status));
   const after = await hostState();
   assert.deepEqual(after.scene, before.scene);
+  assert.deepEqual(after.objects, before.objects);
   assert.deepEqual(after.windows, before.windows);
   step('refused a foreign Host (403), a foreign Origin (403), malformed JSON (400), files outside the folder; nothing changed');
 } catch (error) {
@@ -250,8 +280,8 @@ try {
 }
 
 // The host stops as at quit: the settings keep where the window was left.
-server.kill('SIGTERM');
-const exit = await ended;
+host.server.kill('SIGTERM');
+const exit = await host.ended;
 for (const what of steps) console.log(`ok: ${what}`);
 if (!failed) {
   assert.deepEqual(exit, {code: 0, signal: null});
