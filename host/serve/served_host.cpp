@@ -129,8 +129,10 @@ ServedHost::ServedHost(HostThread& thread, std::function<void(uint64_t, std::str
     : thread_(thread), publish_(std::move(publish)), session_(out_, nullptr) {}
 
 bool ServedHost::Start(const SessionOptions& options) {
-    // The side panel shows the journal, so the host keeps it, and the panel bounds it.
+    // The side panel shows the journal's latest calls, so the host keeps those and counts
+    // the rest: a click on a big scene makes millions.
     TheJournal().SetRecording(true);
+    TheJournal().SetLimit(kJournalCalls);
     bool started = session_.Start(options);
     Collect();
     if (!started) return false;
@@ -176,7 +178,7 @@ std::vector<std::string> ServedHost::Collect() {
         journal_.push_back(call.Text());
         if (journal_.size() > kJournalCalls) journal_.pop_front();
     }
-    journal_calls_ += TheJournal().Calls().size();
+    journal_calls_ += TheJournal().Calls().size() + TheJournal().Dropped();
     TheJournal().Clear();
     return lines;
 }
