@@ -5,7 +5,7 @@
 //   node big_scene.mjs HOST_PROGRAM OBJECTS WORK_FOLDER
 import assert from 'node:assert/strict';
 import path from 'node:path';
-import {freshFolder, hostState, launchBrowser, partName, startHost, writeScene} from './support.mjs';
+import {finish, freshFolder, hostState, launchBrowser, partName, startHost, stopHost, writeScene} from './support.mjs';
 
 const [program, count, work] = [path.resolve(process.argv[2]), Number(process.argv[3]), path.resolve(process.argv[4])];
 // Generous: the machine may be busy; the figures are the benchmark's, not this test's.
@@ -68,8 +68,9 @@ try {
 } finally {
   await browser.close();
 }
-host.server.kill('SIGTERM');
-await host.ended;
-for (const what of steps) console.log(`ok: ${what}`);
-console.log(`${steps.length} passed, ${failed ? 1 : 0} failed`);
-process.exit(failed ? 1 : 0);
+const exit = await stopHost(host);
+if (!failed) {
+  assert.deepEqual(exit, {code: 0, signal: null});
+  steps.push('stopped the host with SIGTERM: exit code 0');
+}
+finish(steps, failed);

@@ -7,7 +7,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
-import {freshFolder, hostState, launchBrowser, startHost} from './support.mjs';
+import {finish, freshFolder, hostState, launchBrowser, startHost, stopHost} from './support.mjs';
 
 const [program, sceneFile, work] = process.argv.slice(2, 5).map((arg) => path.resolve(arg));
 const patience = 30000;
@@ -98,12 +98,9 @@ try {
 } finally {
   for (const browser of browsers) await browser.close();
 }
-host.server.kill('SIGTERM');
-const exit = await host.ended;
+const exit = await stopHost(host);
 if (!failed) {
   assert.deepEqual(exit, {code: 0, signal: null});
   steps.push('stopped the host with SIGTERM while pages were open: exit code 0');
 }
-for (const what of steps) console.log(`ok: ${what}`);
-console.log(`${steps.length} passed, ${failed ? 1 : 0} failed`);
-process.exit(failed ? 1 : 0);
+finish(steps, failed);

@@ -12,7 +12,7 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import {freshFolder, hostState as stateOf, launchBrowser, send as sendTo, startHost} from './support.mjs';
+import {finish, freshFolder, hostState as stateOf, launchBrowser, send as sendTo, startHost, stopHost} from './support.mjs';
 
 const [program, sceneFile, work] = process.argv.slice(2, 5).map((arg) => path.resolve(arg));
 const webgl = !process.argv.includes('--no-webgl');
@@ -231,8 +231,7 @@ try {
 
   // ---- The host stopped under the page and started again --------------------------------
   const firstSession = await page.evaluate(() => window.pellucid.state().session);
-  host.server.kill('SIGTERM');
-  assert.deepEqual(await host.ended, {code: 0, signal: null});
+  assert.deepEqual(await stopHost(host), {code: 0, signal: null});
   await until(() => document.body.dataset.connection === 'lost');
   assert.equal(await page.locator('#stale').isVisible(), true);
   assert.match(await page.locator('#status').innerText(), /not answering/);
@@ -280,15 +279,11 @@ try {
 }
 
 // The host stops as at quit: the settings keep where the window was left.
-host.server.kill('SIGTERM');
-const exit = await host.ended;
-for (const what of steps) console.log(`ok: ${what}`);
+const exit = await stopHost(host);
 if (!failed) {
   assert.deepEqual(exit, {code: 0, signal: null});
   const settings = fs.readFileSync(path.join(work, 'settings.xml'), 'utf8');
   assert.match(settings, new RegExp(`<PosX>${moved.x}</PosX>\\s*<PosY>${moved.y}</PosY>`), settings);
-  console.log('ok: stopped the host with SIGTERM: exit code 0, settings written');
+  steps.push('stopped the host with SIGTERM: exit code 0, settings written');
 }
-console.log(`screenshots: ${work}/*.png`);
-console.log(`${failed ? steps.length : steps.length + 1} passed, ${failed ? 1 : 0} failed`);
-process.exit(failed ? 1 : 0);
+finish(steps, failed, `screenshots: ${work}/*.png`);

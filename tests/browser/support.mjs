@@ -83,3 +83,17 @@ export function freshFolder(work) {
   fs.mkdirSync(work, {recursive: true});
   return (name) => path.join(work, `${name}.png`);
 }
+
+// Stops the host as at quit (SIGTERM); resolves with how it ended.
+export function stopHost(host) {
+  host.server.kill('SIGTERM');
+  return host.ended;
+}
+
+// Prints the steps that passed and the count, and ends the test: 1 when a step failed.
+export function finish(steps, failed, footer) {
+  for (const what of steps) console.log(`ok: ${what}`);
+  if (footer) console.log(footer);
+  console.log(`${steps.length} passed, ${failed ? 1 : 0} failed`);
+  process.exit(failed ? 1 : 0);
+}
