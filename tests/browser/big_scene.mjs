@@ -5,7 +5,7 @@
 //   node big_scene.mjs HOST_PROGRAM OBJECTS WORK_FOLDER
 import assert from 'node:assert/strict';
 import path from 'node:path';
-import {finish, freshFolder, hostState, launchBrowser, partName, startHost, stopHost, writeScene} from './support.mjs';
+import {freshFolder, hostState, launchBrowser, partName, runSteps, startHost, writeScene} from './support.mjs';
 
 const [program, count, work] = [path.resolve(process.argv[2]), Number(process.argv[3]), path.resolve(process.argv[4])];
 // Generous: the machine may be busy; the figures are the benchmark's, not this test's.
@@ -15,9 +15,7 @@ const shot = freshFolder(work);
 writeScene(path.join(work, 'big.scene'), count);
 const host = await startHost(program, work, 'big.scene');
 const browser = await launchBrowser();
-let failed = false;
-const steps = [];
-try {
+await runSteps({host: () => host, browsers: () => [browser], stopped: 'stopped the host with SIGTERM: exit code 0', steps: async (step) => {
   const page = await browser.newPage({viewport: {width: 1280, height: 800}});
   const pageErrors = [];
   page.on('pageerror', (error) => pageErrors.push(error.message));
@@ -29,14 +27,14 @@ try {
   const rows = await page.locator('#objects li').count();
   assert.ok(rows > 0 && rows < 100, `${rows} rows in the document`);
   assert.match(await page.locator('#scene-count').innerText(), new RegExp(`of ${count.toLocaleString('en')} places drawn`));
-  steps.push(`took the whole scene of ${count} objects: ${rows} rows in the document`);
+  step(`took the whole scene of ${count} objects: ${rows} rows in the document`);
 
   await page.click('#lucid-toggle');
   const s1 = page.getByRole('button', {name: 'Row 1 S', exact: true});
   await s1.waitFor({timeout: patience});
   await s1.click();
   await until(() => document.querySelector('[aria-label="Row 1 S"]')?.getAttribute('aria-pressed') === 'true');
-  steps.push('stored row 1: its S is shown pressed');
+  step('stored row 1: its S is shown pressed');
 
   // The last object hidden from the filtered list, then recalled.
   const last = partName(count - 1);
@@ -60,17 +58,6 @@ try {
   assert.ok(received.changeBytes < received.wholeBytes / 10, JSON.stringify(received));
   await page.screenshot({path: shot('big-scene')});
   assert.deepEqual(pageErrors, []);
-  steps.push(`hid ${last} from the filtered list and recalled row 1: shown again, on the page as in the host; `
+  step(`hid ${last} from the filtered list and recalled row 1: shown again, on the page as in the host; `
              + `${received.changes} changes of ${received.changeBytes} bytes beside a whole state of ${received.wholeBytes}`);
-} catch (error) {
-  failed = true;
-  console.error(error);
-} finally {
-  await browser.close();
-}
-const exit = await stopHost(host);
-if (!failed) {
-  assert.deepEqual(exit, {code: 0, signal: null});
-  steps.push('stopped the host with SIGTERM: exit code 0');
-}
-finish(steps, failed);
+}});

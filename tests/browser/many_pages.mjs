@@ -7,7 +7,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
-import {finish, freshFolder, hostState, launchBrowser, startHost, stopHost} from './support.mjs';
+import {freshFolder, hostState, launchBrowser, runSteps, startHost} from './support.mjs';
 
 const [program, sceneFile, work] = process.argv.slice(2, 5).map((arg) => path.resolve(arg));
 const patience = 30000;
@@ -55,9 +55,9 @@ async function toggleFrom(page, place) {
 }
 
 const browsers = [];
-let failed = false;
-const steps = [];
-try {
+await runSteps({
+  host: () => host, browsers: () => browsers, stopped: 'stopped the host with SIGTERM while pages were open: exit code 0',
+  steps: async (step) => {
   // Two pages, two Chromium processes.
   browsers.push(await launchBrowser({webgl: false}), await launchBrowser({webgl: false}));
   const two = [await openPage(browsers[0]), await openPage(browsers[1])];
@@ -74,7 +74,7 @@ try {
                    String(state.objects[round].visible));
     }
   }
-  steps.push('two pages in two browsers, each making changes after an idle while: both saw every change at once');
+  step('two pages in two browsers, each making changes after an idle while: both saw every change at once');
 
   // Twenty pages at once, changes made from three of them, then a further page.
   const twenty = [...two];
@@ -91,16 +91,5 @@ try {
   assert.equal(await further.page.locator('#objects li[data-place="5"]').getAttribute('data-visible'),
                String(state.objects[5].visible));
   for (const {errors} of [...twenty, further]) assert.deepEqual(errors, []);
-  steps.push('twenty pages at once: each saw the changes made from three of them; a twenty-first page loaded the state');
-} catch (error) {
-  failed = true;
-  console.error(error);
-} finally {
-  for (const browser of browsers) await browser.close();
-}
-const exit = await stopHost(host);
-if (!failed) {
-  assert.deepEqual(exit, {code: 0, signal: null});
-  steps.push('stopped the host with SIGTERM while pages were open: exit code 0');
-}
-finish(steps, failed);
+  step('twenty pages at once: each saw the changes made from three of them; a twenty-first page loaded the state');
+}});

@@ -12,7 +12,7 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import {finish, freshFolder, hostState as stateOf, launchBrowser, send as sendTo, startHost, stopHost} from './support.mjs';
+import {freshFolder, hostState as stateOf, launchBrowser, runSteps, send as sendTo, startHost, stopHost} from './support.mjs';
 
 const [program, sceneFile, work] = process.argv.slice(2, 5).map((arg) => path.resolve(arg));
 const webgl = !process.argv.includes('--no-webgl');
@@ -39,10 +39,16 @@ function buttonsOf(widget, text, found = []) {
 // ---- The browser -----------------------------------------------------------------------
 
 const browser = await launchBrowser({webgl});
-const steps = [];
-let failed = false;
 let moved = null;  // where the window is dragged to, which the settings keep at the end
-try {
+await runSteps({
+  host: () => host, browsers: () => [browser], stopped: 'stopped the host with SIGTERM: exit code 0, settings written',
+  // The host stops as at quit: the settings keep where the window was left.
+  afterStop: () => {
+    const settings = fs.readFileSync(path.join(work, 'settings.xml'), 'utf8');
+    assert.match(settings, new RegExp(`<PosX>${moved.x}</PosX>\\s*<PosY>${moved.y}</PosY>`), settings);
+  },
+  footer: `screenshots: ${work}/*.png`,
+  steps: async (step) => {
   const page = await browser.newPage({viewport: {width: 1280, height: 800}});
   const pageErrors = [];
   page.on('pageerror', (error) => pageErrors.push(error.message));
@@ -56,7 +62,6 @@ try {
   };
   const rowButton = (text, row) => page.locator('.window .widget-button', {hasText: new RegExp(`^${text}$`)}).nth(row - 1);
   const listed = (name) => page.locator('#objects li', {hasText: new RegExp(` ${name}$`)});
-  const step = (what) => steps.push(what);
 
   // The first start with no settings: the window is hidden until the host opens it.
   await until(() => window.pellucid?.state() && window.pellucid.view());
@@ -271,19 +276,4 @@ try {
   assert.deepEqual(after.objects, before.objects);
   assert.deepEqual(after.windows, before.windows);
   step('refused a foreign Host (403), a foreign Origin (403), malformed JSON (400), files outside the folder; nothing changed');
-} catch (error) {
-  failed = true;
-  console.error(error);
-} finally {
-  await browser.close();
-}
-
-// The host stops as at quit: the settings keep where the window was left.
-const exit = await stopHost(host);
-if (!failed) {
-  assert.deepEqual(exit, {code: 0, signal: null});
-  const settings = fs.readFileSync(path.join(work, 'settings.xml'), 'utf8');
-  assert.match(settings, new RegExp(`<PosX>${moved.x}</PosX>\\s*<PosY>${moved.y}</PosY>`), settings);
-  steps.push('stopped the host with SIGTERM: exit code 0, settings written');
-}
-finish(steps, failed, `screenshots: ${work}/*.png`);
+}});

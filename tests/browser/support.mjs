@@ -90,10 +90,34 @@ export function stopHost(host) {
   return host.ended;
 }
 
-// Prints the steps that passed and the count, and ends the test: 1 when a step failed.
-export function finish(steps, failed, footer) {
-  for (const what of steps) console.log(`ok: ${what}`);
+// Runs a test's steps: `steps(step)` names each step that passed with step(text); a throw
+// fails the test. Then the browsers close, the host (`host()`, the one running at the end)
+// stops as at quit and must end with 0, `afterStop()` checks what it left, and the steps
+// that passed are printed with the count. Ends the process: 1 when a step failed.
+export async function runSteps({host, browsers, steps, stopped, afterStop = () => {}, footer}) {
+  const passed = [];
+  let failed = false;
+  try {
+    await steps((what) => passed.push(what));
+  } catch (error) {
+    failed = true;
+    console.error(error);
+  } finally {
+    for (const browser of browsers()) await browser.close();
+  }
+  const exit = await stopHost(host());
+  if (!failed) {
+    try {
+      assert.deepEqual(exit, {code: 0, signal: null});
+      afterStop();
+      passed.push(stopped);
+    } catch (error) {
+      failed = true;
+      console.error(error);
+    }
+  }
+  for (const what of passed) console.log(`ok: ${what}`);
   if (footer) console.log(footer);
-  console.log(`${steps.length} passed, ${failed ? 1 : 0} failed`);
+  console.log(`${passed.length} passed, ${failed ? 1 : 0} failed`);
   process.exit(failed ? 1 : 0);
 }
