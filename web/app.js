@@ -157,7 +157,8 @@ async function fetchWhole() {
     const response = await fetch('/api/state', {cache: 'no-store'});
     const state = await response.json();
     received.wholeStates += 1;
-    redraw(applyWhole(state));
+    // The event stream may have brought a newer whole state meanwhile.
+    if (state.session !== model.session || state.version > model.version) redraw(applyWhole(state));
   } catch (error) {
     report('the whole state', error);
   } finally {
