@@ -40,7 +40,7 @@ async function openPage(browser) {
   const errors = [];
   page.on('pageerror', (error) => errors.push(error.message));
   await page.goto(host.url);
-  await page.waitForFunction(() => window.pellucid?.state(), null, {timeout: patience});
+  await page.waitForFunction(() => window.pellucid?.state(), null, {timeout: 3 * patience});  // a busy machine loads slowly
   return {page, errors};
 }
 

@@ -17,7 +17,9 @@ import {freshFolder, hostState as stateOf, launchBrowser, runSteps, send as send
 const [program, sceneFile, work] = process.argv.slice(2, 5).map((arg) => path.resolve(arg));
 const webgl = !process.argv.includes('--no-webgl');
 // Bounds a wait for what the host or the page must come to; a wait that runs out fails.
+// Loading three.js and making the 3D view takes longer on a busy machine.
 const patience = 15000;
+const loading = 90000;
 
 const shot = freshFolder(work);
 fs.copyFileSync(sceneFile, path.join(work, 'workshop.scene'));
@@ -54,7 +56,7 @@ await runSteps({
   page.on('pageerror', (error) => pageErrors.push(error.message));
   await page.goto(address.url);
   // Waits for the page to have drawn a state that `check` accepts.
-  const until = (check, arg) => page.waitForFunction(check, arg, {timeout: patience});
+  const until = (check, arg, timeout = patience) => page.waitForFunction(check, arg, {timeout});
   const clickObject = async (name) => {
     const place = objectNamed(await hostState(), name).place;
     const point = await page.evaluate((p) => window.pellucid.screenPointOf(p), place);
@@ -64,7 +66,7 @@ await runSteps({
   const listed = (name) => page.locator('#objects li', {hasText: new RegExp(` ${name}$`)});
 
   // The first start with no settings: the window is hidden until the host opens it.
-  await until(() => window.pellucid?.state() && window.pellucid.view());
+  await until(() => window.pellucid?.state() && window.pellucid.view(), null, loading);
   if (webgl) {
     assert.equal(await page.evaluate(() => window.pellucid.view()), '3d');
     assert.equal(await page.locator('#scene-note').isVisible(), false);
@@ -211,7 +213,7 @@ await runSteps({
 
   // The page reloaded finds it all again; the scene loaded back from its file too.
   await page.reload();
-  await until(() => window.pellucid?.state());
+  await until(() => window.pellucid?.state() && window.pellucid.view(), null, loading);
   assert.equal(await listed('Toolbox').getAttribute('data-visible'), 'false');
   assert.equal(await listed('Floor').getAttribute('data-visible'), 'true');
   assert.equal(await page.locator('.window').count(), 0);
@@ -233,6 +235,28 @@ await runSteps({
   assert.equal(await page.locator('#breaches li.none').count(), 1);
   assert.deepEqual(pageErrors, []);
   step('reloaded the page: Toolbox still hidden, window at its place with rows 1 and 2 pressed; loaded the file back');
+
+  // A page whose 3D part cannot even load (three.js refused): the rest of it works all the same.
+  if (webgl) {
+    const broken = await browser.newPage({viewport: {width: 1280, height: 800}});
+    const brokenErrors = [];
+    broken.on('pageerror', (error) => brokenErrors.push(error.message));
+    await broken.route('**/three/three.module.js', (route) => route.abort());
+    await broken.goto(address.url);
+    await broken.waitForFunction(() => window.pellucid?.state() && window.pellucid.view(), null, {timeout: loading});
+    assert.equal(await broken.evaluate(() => window.pellucid.view()), '2d');
+    assert.match(await broken.locator('#scene-note').innerText(), /The 3D view is not available in this browser \(WebGL failed: /);
+    const version = await broken.evaluate(() => window.pellucid.state().version);
+    await broken.locator('#objects li', {hasText: / Floor$/}).click();
+    await broken.waitForFunction((v) => window.pellucid.state().version > v
+      && document.querySelector('#objects li[data-place="0"]').dataset.visible === 'false', version, {timeout: patience});
+    await broken.locator('#objects li', {hasText: / Floor$/}).click();
+    await until(() => document.querySelector('#objects li[data-place="0"]').dataset.visible === 'true'
+      && window.pellucid.state().output.at(-1) === 'scene: "Floor" shown');
+    assert.deepEqual(brokenErrors, []);
+    await broken.close();
+    step('a page that could not load three.js drew in 2D and said why; its list hid and showed Floor, which the first page saw');
+  }
 
   // ---- The host stopped under the page and started again --------------------------------
   const firstSession = await page.evaluate(() => window.pellucid.state().session);
