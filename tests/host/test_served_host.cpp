@@ -14,8 +14,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/host.h"
-#include "host/plugin_module.h"
+#include "host/binds/host.h"
+#include "host/drive/plugin_module.h"
 #include "host/serve/host_thread.h"
 #include "host/serve/served_host.h"
 #include "platform/platform.h"
