@@ -138,7 +138,7 @@ template <typename... Args>
 Document* UsableDocument(void* handle, const char* function, const Args&... args) {
     Document* document = Document::FromHandle(handle);
     if (document == nullptr || !document->closed()) return document;
-    host::TheBreaches().Report("document.closed", CallText(function, args...),
+    host::TheBreaches().Report(host::Rule::kDocumentClosed, CallText(function, args...),
                                "document " + host::PointerText(handle) + " was closed");
     return nullptr;
 }
@@ -149,7 +149,7 @@ template <typename... Args>
 Object* UsableObject(void* handle, const char* function, const Args&... args) {
     Object* object = Object::FromHandle(handle);
     if (object == nullptr || !object->document().closed()) return object;
-    host::TheBreaches().Report("object.closed-document", CallText(function, args...),
+    host::TheBreaches().Report(host::Rule::kObjectClosedDocument, CallText(function, args...),
                                "object " + host::PointerText(handle) + " belongs to a closed document");
     return nullptr;
 }

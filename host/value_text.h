@@ -16,5 +16,9 @@ std::string HexText(uint32_t value, int digits = 1, const char* prefix = "0x");
 // characters as "\xHH"; "null" for null.
 std::string QuotedText(const char* text);
 std::string QuotedText(const std::string& text);
+// Text from elsewhere (a plug-in's output, a name it gave) made safe to show: control
+// characters as "\xHH", nothing quoted. With `only_utf8` a byte that is not part of a
+// well-formed UTF-8 sequence is written "\xHH" too, so that the text can go into XML.
+std::string VisibleText(const std::string& text, bool only_utf8 = false);
 
 }  // namespace host

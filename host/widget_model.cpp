@@ -116,8 +116,8 @@ int32_t WidgetModel::NewId() {
     return next_id_++;
 }
 
-void WidgetModel::Report(const Request& request, const char* rule_id, std::string detail) {
-    TheBreaches().Report(rule_id, request.Call(), std::move(detail));
+void WidgetModel::Report(const Request& request, Rule rule, std::string detail) {
+    TheBreaches().Report(rule, request.Call(), std::move(detail));
 }
 
 // Why `id` names no widget, for a request that needs one; `role` is "" for the widget the
@@ -125,14 +125,14 @@ void WidgetModel::Report(const Request& request, const char* rule_id, std::strin
 void WidgetModel::ReportAbsent(const Request& request, int32_t id, const char* role) {
     std::string widget = "widget " + std::to_string(id);
     auto deleted = deleted_.find(id);
-    if (id == 0) return Report(request, "widget.id-zero", role + std::string("widget id 0 names no widget"));
-    if (deleted == deleted_.end()) return Report(request, "widget.unknown-id", role + widget + " does not exist");
+    if (id == 0) return Report(request, Rule::kWidgetIdZero, role + std::string("widget id 0 names no widget"));
+    if (deleted == deleted_.end()) return Report(request, Rule::kWidgetUnknownId, role + widget + " does not exist");
     if (deleted->second != 0) {
-        return Report(request, "widget.deleted-with-parent",
+        return Report(request, Rule::kWidgetDeletedWithParent,
                       role + widget + " was deleted with widget " + std::to_string(deleted->second));
     }
-    const char* rule_id = request.op == MQWIDGET_DELETE && *role == 0 ? "widget.deleted-twice" : "widget.deleted";
-    Report(request, rule_id, role + widget + " was deleted before");
+    Rule rule = request.op == MQWIDGET_DELETE && *role == 0 ? Rule::kWidgetDeletedTwice : Rule::kWidgetDeleted;
+    Report(request, rule, role + widget + " was deleted before");
 }
 
 // ---- Requests -------------------------------------------------------------------------
@@ -153,7 +153,7 @@ void WidgetModel::Dispatch(Request& request) {
     case MQWIDGET_MESSAGEBOX:
     case MQWIDGET_GET_SYSTEM:
     case MQWIDGET_CREATE:
-        if (widget != 0) Report(request, "widget.not-on-id-zero", std::string(OpName(op)) + " is sent with widget id 0");
+        if (widget != 0) Report(request, Rule::kWidgetNotOnIdZero, std::string(OpName(op)) + " is sent with widget id 0");
         break;
     case MQWIDGET_DELETE:
         if (TakeLateDelete(widget)) return;
@@ -167,7 +167,7 @@ void WidgetModel::Dispatch(Request& request) {
         if (!Exists(widget)) return ReportAbsent(request, widget, "");
         break;
     default:
-        return Report(request, "widget.unknown-op", "unknown operation code");
+        return Report(request, Rule::kWidgetUnknownOp, "unknown operation code");
     }
     switch (op) {
     case MQWIDGET_MESSAGEBOX: return MessageBox(request);
@@ -202,12 +202,12 @@ void WidgetModel::RaiseArmedEvent(const Request& request) {
 void WidgetModel::Create(Request& request) {
     const char* type = request.Keyword(MQWIDGET_KEY_TYPE);
     int32_t* id = request.Int(MQWIDGET_KEY_ID);
-    if (type == nullptr) return Report(request, "widget.missing-option", "Create needs a \"type\"");
+    if (type == nullptr) return Report(request, Rule::kWidgetMissingOption, "Create needs a \"type\"");
     std::string kind = type;
     if (kind != MQWIDGET_TYPE_WINDOW && kind != MQWIDGET_TYPE_FRAME && kind != MQWIDGET_TYPE_BUTTON) {
-        return Report(request, "widget.unknown-type", "there is no widget type " + QuotedText(kind));
+        return Report(request, Rule::kWidgetUnknownType, "there is no widget type " + QuotedText(kind));
     }
-    if (id == nullptr) return Report(request, "widget.missing-option", "Create needs an \"id\" out-value");
+    if (id == nullptr) return Report(request, Rule::kWidgetMissingOption, "Create needs an \"id\" out-value");
     if (refused_creates_ > 0) {
         --refused_creates_;
         return;
@@ -227,9 +227,9 @@ void WidgetModel::Create(Request& request) {
 
 void WidgetModel::Delete(Request& request) {
     if (request.widget == main_window_) {
-        return Report(request, "widget.main-window-deleted", "the main window is the host's own; a plug-in never deletes it");
+        return Report(request, Rule::kWidgetMainWindowDeleted, "the main window is the host's own; a plug-in never deletes it");
     }
-    if (request.Count() != 0) Report(request, "widget.delete-with-options", "Delete takes no options");
+    if (request.Count() != 0) Report(request, Rule::kWidgetDeleteWithOptions, "Delete takes no options");
     DeleteTree(request.widget, 0);
 }
 
@@ -262,23 +262,23 @@ void WidgetModel::AddChild(Request& request) {
     Widget& parent = *FindMutable(request.widget);
     const int32_t* child_id = request.Int(MQWIDGET_KEY_CHILD);
     int32_t* result = request.Int(MQWIDGET_KEY_RESULT);
-    if (child_id == nullptr) return Report(request, "widget.missing-option", "AddChild needs a \"child\"");
+    if (child_id == nullptr) return Report(request, Rule::kWidgetMissingOption, "AddChild needs a \"child\"");
     Widget* child = FindMutable(*child_id);
     if (child == nullptr) return ReportAbsent(request, *child_id, "child: ");
-    if (parent.type == MQWIDGET_TYPE_BUTTON) return Report(request, "widget.not-a-container", "a button holds no children");
+    if (parent.type == MQWIDGET_TYPE_BUTTON) return Report(request, Rule::kWidgetNotAContainer, "a button holds no children");
     if (child->type == MQWIDGET_TYPE_WINDOW) {
-        return Report(request, "widget.window-as-child",
+        return Report(request, Rule::kWidgetWindowAsChild,
                       "widget " + std::to_string(child->id) + " is a window: windows go in windows through AddChildWindow");
     }
     for (const Widget* around = &parent; around != nullptr; around = Find(around->parent)) {
         if (around->id == child->id) {
-            return Report(request, "widget.inside-itself",
+            return Report(request, Rule::kWidgetInsideItself,
                           "placing widget " + std::to_string(child->id) + " in widget " + std::to_string(parent.id) +
                               " would place it inside itself");
         }
     }
     if (child->parent != 0) {
-        return Report(request, "widget.already-placed",
+        return Report(request, Rule::kWidgetAlreadyPlaced,
                       "widget " + std::to_string(child->id) + " is already placed in widget " +
                           std::to_string(child->parent));
     }
@@ -290,11 +290,11 @@ void WidgetModel::AddChild(Request& request) {
 void WidgetModel::RemoveChild(Request& request) {
     Widget& parent = *FindMutable(request.widget);
     const int32_t* child_id = request.Int(MQWIDGET_KEY_CHILD);
-    if (child_id == nullptr) return Report(request, "widget.missing-option", "RemoveChild needs a \"child\"");
+    if (child_id == nullptr) return Report(request, Rule::kWidgetMissingOption, "RemoveChild needs a \"child\"");
     Widget* child = FindMutable(*child_id);
     if (child == nullptr) return ReportAbsent(request, *child_id, "child: ");
     if (child->parent != parent.id) {
-        return Report(request, "widget.not-placed-there",
+        return Report(request, Rule::kWidgetNotPlacedThere,
                       "widget " + std::to_string(child->id) + " is not placed in widget " + std::to_string(parent.id));
     }
     Erase(parent.children, child->id);
@@ -306,23 +306,23 @@ void WidgetModel::AddChildWindow(Request& request) {
     const int32_t* child_id = request.Int(MQWIDGET_KEY_CHILD);
     int32_t* result = request.Int(MQWIDGET_KEY_RESULT);
     if (parent.type != MQWIDGET_TYPE_WINDOW) {
-        return Report(request, "widget.not-a-window",
+        return Report(request, Rule::kWidgetNotAWindow,
                       "widget " + std::to_string(parent.id) + " is " + Article(parent.type) + ", not a window");
     }
-    if (child_id == nullptr) return Report(request, "widget.missing-option", "AddChildWindow needs a \"child\"");
+    if (child_id == nullptr) return Report(request, Rule::kWidgetMissingOption, "AddChildWindow needs a \"child\"");
     Widget* child = FindMutable(*child_id);
     if (child == nullptr) return ReportAbsent(request, *child_id, "child: ");
     if (child->type != MQWIDGET_TYPE_WINDOW || child->main) {
-        return Report(request, "widget.not-a-child-window",
+        return Report(request, Rule::kWidgetNotAChildWindow,
                       "widget " + std::to_string(child->id) + " cannot be a child window");
     }
     for (const Widget* above = &parent; above != nullptr; above = Find(above->owner)) {
         if (above->id == child->id) {
-            return Report(request, "widget.inside-itself", "a window cannot be a child window of itself");
+            return Report(request, Rule::kWidgetInsideItself, "a window cannot be a child window of itself");
         }
     }
     if (child->owner != 0) {
-        return Report(request, "widget.already-placed",
+        return Report(request, Rule::kWidgetAlreadyPlaced,
                       "window " + std::to_string(child->id) + " is already a child window of window " +
                           std::to_string(child->owner));
     }
@@ -336,23 +336,23 @@ void WidgetModel::AddChildWindow(Request& request) {
 const MQOption* WidgetModel::PropertyEntry(const Request& request, const Widget& widget, bool set) {
     const char* op = set ? "SetValue" : "GetValue";
     if (request.Count() != 1) {
-        return Report(request, "widget.not-one-key", std::string(op) + " takes exactly one property key"), nullptr;
+        return Report(request, Rule::kWidgetNotOneKey, std::string(op) + " takes exactly one property key"), nullptr;
     }
     const MQOption& entry = request.options[0];
     std::string key = QuotedText(entry.name);
     const Property* property = FindProperty(entry.name);
-    if (property == nullptr) return Report(request, "widget.unknown-property", "there is no property " + key), nullptr;
+    if (property == nullptr) return Report(request, Rule::kWidgetUnknownProperty, "there is no property " + key), nullptr;
     if ((property->types & TypeBit(widget.type)) == 0) {
-        return Report(request, "widget.property-of-other-type", key + " is not a property of " + Article(widget.type)),
+        return Report(request, Rule::kWidgetPropertyOfOtherType, key + " is not a property of " + Article(widget.type)),
                nullptr;
     }
     if (!(set ? property->writable : property->readable)) {
-        return Report(request, set ? "widget.read-only" : "widget.write-only",
+        return Report(request, set ? Rule::kWidgetReadOnly : Rule::kWidgetWriteOnly,
                       key + (set ? " cannot be set" : " cannot be read")),
                nullptr;
     }
     if (entry.value == nullptr) {
-        return Report(request, "widget.no-value", key + (set ? " has no value" : " has no storage to write to")),
+        return Report(request, Rule::kWidgetNoValue, key + (set ? " has no value" : " has no storage to write to")),
                nullptr;
     }
     return &entry;
@@ -394,7 +394,7 @@ void WidgetModel::SetValue(Request& request) {
     auto read_bool = [&] {
         unsigned byte = *static_cast<const unsigned char*>(entry.value);
         if (byte > 1) {
-            Report(request, "widget.bool-not-0-or-1",
+            Report(request, Rule::kWidgetBoolNot0Or1,
                    QuotedText(key) + " is a one-byte boolean, 0 or 1, not " + std::to_string(byte));
         }
         return byte != 0;
@@ -412,12 +412,12 @@ void WidgetModel::SetValue(Request& request) {
     else if (key == MQKEY_ALIGNMENT) {
         std::string alignment = static_cast<const char*>(entry.value);
         if (alignment != MQKEY_HORZ && alignment != MQKEY_VERT) {
-            return Report(request, "widget.bad-value", "\"alignment\" is \"horz\" or \"vert\", not " + QuotedText(alignment));
+            return Report(request, Rule::kWidgetBadValue, "\"alignment\" is \"horz\" or \"vert\", not " + QuotedText(alignment));
         }
         widget.alignment = alignment;
     }
     else if (key == MQKEY_MATRIXCOLUMN) {
-        if (read_int() < 0) return Report(request, "widget.bad-value", "\"matrixcolumn\" cannot be negative");
+        if (read_int() < 0) return Report(request, Rule::kWidgetBadValue, "\"matrixcolumn\" cannot be negative");
         widget.matrixcolumn = read_int();
     }
     else if (key == MQKEY_TEXT) widget.text = read_wide();
@@ -442,8 +442,8 @@ void WidgetModel::AddEvent(Request& request) {
     Widget& widget = *FindMutable(request.widget);
     const char* type = request.Keyword(MQWIDGET_KEY_TYPE);
     void* proc = request.Value(MQWIDGET_KEY_PROC);
-    if (type == nullptr) return Report(request, "widget.missing-option", "AddEvent needs a \"type\"");
-    if (proc == nullptr) return Report(request, "widget.missing-option", "AddEvent needs a \"proc\"");
+    if (type == nullptr) return Report(request, Rule::kWidgetMissingOption, "AddEvent needs a \"type\"");
+    if (proc == nullptr) return Report(request, Rule::kWidgetMissingOption, "AddEvent needs a \"proc\"");
     WidgetEventRegistration registration;
     registration.type = type;
     registration.proc = reinterpret_cast<MQWidgetEventProc_Fn*>(proc);
@@ -457,11 +457,11 @@ void WidgetModel::AddEvent(Request& request) {
 void WidgetModel::GetSystem(Request& request) {
     const char* system = request.Keyword(MQWIDGET_KEY_SYSTEM);
     int32_t* result = request.Int(MQWIDGET_KEY_RESULT);
-    if (system == nullptr) return Report(request, "widget.missing-option", "GetSystem needs a \"system\"");
+    if (system == nullptr) return Report(request, Rule::kWidgetMissingOption, "GetSystem needs a \"system\"");
     if (std::strcmp(system, MQWIDGET_SYSTEM_MAIN_WINDOW) != 0) {
-        return Report(request, "widget.unknown-system-value", "the host has no system value " + QuotedText(system));
+        return Report(request, Rule::kWidgetUnknownSystemValue, "the host has no system value " + QuotedText(system));
     }
-    if (result == nullptr) return Report(request, "widget.missing-option", "GetSystem needs a \"result\" out-value");
+    if (result == nullptr) return Report(request, Rule::kWidgetMissingOption, "GetSystem needs a \"result\" out-value");
     if (answers_main_window_) *result = main_window_;
 }
 

@@ -230,8 +230,8 @@ const char* HandOut(const std::string& text) {
 std::string OpText(int32_t op) { return HexText(static_cast<uint32_t>(op)); }
 
 // The plug-in broke a rule of the call: the host registers the breach and does nothing.
-void Refuse(const void* element, int32_t op, const char* rule_id, std::string detail) {
-    TheBreaches().Report(rule_id, "MQXmlElem_Value(" + PointerText(element) + ", " + OpText(op) + ")", std::move(detail));
+void Refuse(const void* element, int32_t op, Rule rule, std::string detail) {
+    TheBreaches().Report(rule, "MQXmlElem_Value(" + PointerText(element) + ", " + OpText(op) + ")", std::move(detail));
 }
 
 const char* StringField(void* field) { return static_cast<const char*>(field); }
@@ -239,12 +239,12 @@ const char* StringField(void* field) { return static_cast<const char*>(field); }
 // The child handle in `field` when it is a live child of `parent`; null after a refusal.
 XmlElement* ChildField(XmlElement* parent, int32_t op, void* field) {
     if (!XmlElement::IsLive(field)) {
-        Refuse(parent, op, "xml.unknown-element", "the child " + PointerText(field) + " is not an element of the host");
+        Refuse(parent, op, Rule::kXmlUnknownElement, "the child " + PointerText(field) + " is not an element of the host");
         return nullptr;
     }
     auto* child = static_cast<XmlElement*>(field);
     if (child->Parent() != parent) {
-        Refuse(parent, op, "xml.not-a-child", "the element " + PointerText(field) + " is not a child of " + PointerText(parent));
+        Refuse(parent, op, Rule::kXmlNotAChild, "the element " + PointerText(field) + " is not a child of " + PointerText(parent));
         return nullptr;
     }
     return child;
@@ -286,7 +286,7 @@ void Perform(XmlElement* element, int32_t op, void** fields) {
         case MQXML_ADD_CHILD: {
             const char* name = StringField(fields[0]);
             if (name == nullptr || !XmlElement::IsValidName(name)) {
-                Refuse(element, op, "xml.bad-name", QuotedText(name) + " is not an element name");
+                Refuse(element, op, Rule::kXmlBadName, QuotedText(name) + " is not an element name");
                 return;
             }
             fields[1] = &element->AppendChild(name);
@@ -319,7 +319,7 @@ void Perform(XmlElement* element, int32_t op, void** fields) {
         case MQXML_GET_ATTRIBUTE: {
             const char* name = StringField(fields[0]);
             if (name == nullptr) {
-                Refuse(element, op, "xml.missing-field", "no attribute name");
+                Refuse(element, op, Rule::kXmlMissingField, "no attribute name");
                 return;
             }
             if (const std::string* value = element->FindAttribute(name); value != nullptr) {
@@ -336,18 +336,18 @@ void Perform(XmlElement* element, int32_t op, void** fields) {
             const char* name = StringField(fields[0]);
             const char* value = StringField(fields[1]);
             if (name == nullptr || !XmlElement::IsValidName(name)) {
-                Refuse(element, op, "xml.bad-name", QuotedText(name) + " is not an attribute name");
+                Refuse(element, op, Rule::kXmlBadName, QuotedText(name) + " is not an attribute name");
                 return;
             }
             if (value == nullptr) {
-                Refuse(element, op, "xml.missing-field", "no value for the attribute " + QuotedText(name));
+                Refuse(element, op, Rule::kXmlMissingField, "no value for the attribute " + QuotedText(name));
                 return;
             }
             element->SetAttribute(name, value);
             return;
         }
         default:
-            Refuse(element, op, "xml.unknown-op", "not an operation of the host");
+            Refuse(element, op, Rule::kXmlUnknownOp, "not an operation of the host");
             return;
     }
 }
@@ -369,12 +369,12 @@ extern "C" MQ_EXPORT int32_t MQXmlElem_Value(void* element, int32_t op, void* re
     auto** fields = static_cast<void**>(record);
     host::TheJournal().Record("MQXmlElem_Value", [&] { return host::JournalArgs(element, op, fields); });
     if (!host::XmlElement::IsLive(element)) {
-        host::Refuse(element, op, "xml.unknown-element",
+        host::Refuse(element, op, host::Rule::kXmlUnknownElement,
                      "the element " + host::PointerText(element) + " is not an element of the host");
         return 0;
     }
     if (fields == nullptr) {
-        host::Refuse(element, op, "xml.no-record", "no record");
+        host::Refuse(element, op, host::Rule::kXmlNoRecord, "no record");
         return 0;
     }
     host::Perform(static_cast<host::XmlElement*>(element), op, fields);

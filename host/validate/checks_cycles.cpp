@@ -66,9 +66,9 @@ void Cycle(const Setting& setting, int number, bool whole) {
     TheWidgets().SetReuseIds(true);
     std::string error;
     std::unique_ptr<PluginModule> plugin = PluginModule::Load(setting.plugin_file, &error);
-    if (plugin == nullptr) Fail("file.load", "cycle " + std::to_string(number) + ": " + error);
+    if (plugin == nullptr) Fail("file/load", "cycle " + std::to_string(number) + ": " + error);
     if (!whole) return;
-    Require(plugin->Handshake(), "handshake.refused", "cycle " + std::to_string(number) + ": the handshake failed");
+    Require(plugin->Handshake(), "handshake/refused", "cycle " + std::to_string(number) + ": the handshake failed");
     Document& document = OpenDocument();
     document.AddObject("Body", true);
     document.AddObject("Rig", false);
@@ -79,11 +79,11 @@ void Cycle(const Setting& setting, int number, bool whole) {
     plugin->LoadDocument(document.handle(), &element, "cycle.scene");
     plugin->Exit(document.handle());
     size_t left = TheWidgets().Ids().size() - 1;
-    Require(left == 0, "widgets.outlived-exit",
+    Require(left == 0, "widgets/outlived-exit",
             "cycle " + std::to_string(number) + ": " + std::to_string(left) + " widget(s) outlived the exit");
     if (!TheBreaches().Empty()) {
         Breach first = TheBreaches().Take().front();
-        Fail(first.rule_id, "cycle " + std::to_string(number) + ": " + first.call + ": " + first.detail);
+        FailOnHostRule(first.rule_id, "cycle " + std::to_string(number) + ": " + first.call + ": " + first.detail);
     }
     TheWidgets().Reset();
 }
@@ -111,7 +111,7 @@ void LoadUnload(const Setting& setting) {
                        std::to_string(cycles / 5) + " to " + std::to_string(cycles) + ", and by " +
                        Kilobytes(load_only) + " over the same cycles of only a load and an unload";
     long long measured = kMeasure.beyond_load_only ? whole - std::max(load_only, 0LL) : whole;
-    Require(measured <= static_cast<long long>(kMeasure.allowed_growth), "memory.growth",
+    Require(measured <= static_cast<long long>(kMeasure.allowed_growth), "memory/growth",
             seen + "; more than " + Kilobytes(static_cast<long long>(kMeasure.allowed_growth)) +
                 (kMeasure.beyond_load_only ? " beyond the load and unload" : ""));
     Note(seen);

@@ -58,7 +58,7 @@ std::string Canonical(const std::string& text) {
 
 // Fails `rule` when `actual` is not `expected` in the canonical form, leaving both in
 // files of the temporary folder and naming them with the first line that differs.
-void RequireSame(const std::string& rule, const std::string& where, const std::string& expected,
+void RequireSame(FindingId rule, const std::string& where, const std::string& expected,
                  const std::string& actual, const Setting& setting) {
     std::string want = Canonical(expected), got = Canonical(actual);
     if (want == got) return;
@@ -71,8 +71,10 @@ void RequireSame(const std::string& rule, const std::string& where, const std::s
         size_t first = line.find_first_not_of(' ');
         return first == std::string::npos ? std::string("(nothing)") : line.substr(first);
     };
+    std::string name = rule.id();
+    std::replace(name.begin(), name.end(), '/', '.');
     std::filesystem::path base = std::filesystem::temp_directory_path() /
-                                 ("pellucid-validate-" + rule + "-" + std::to_string(setting.seed));
+                                 ("pellucid-validate-" + name + "-" + std::to_string(setting.seed));
     std::ofstream(base.string() + ".expected") << want;
     std::ofstream(base.string() + ".actual") << got;
     Fail(rule, where + ": " + line_of(want) + " came back as " + line_of(got) + " (both in " + base.string() +
@@ -99,14 +101,14 @@ void DocumentRoundTrip(const Setting& setting) {
 
         station.Load(document, saved);
         std::string again = station.Save(document);
-        RequireSame("document.round-trip", where + ", loaded and saved again", saved, again, setting);
+        RequireSame("documents/round-trip", where + ", loaded and saved again", saved, again, setting);
 
         station.Exit();
         station.Start();
         station.Activate(1);
         station.Load(station.document(), saved);
         std::string restarted = station.Save(station.document());
-        RequireSame("document.round-trip", where + ", loaded into the restarted plug-in and saved", saved, restarted,
+        RequireSame("documents/round-trip", where + ", loaded into the restarted plug-in and saved", saved, restarted,
                     setting);
     }
     station.Exit();
@@ -133,18 +135,18 @@ void SettingsRoundTrip(const Setting& setting) {
     station.Start();
     station.Exit();
     std::string again = SettingsText();
-    RequireSame("settings.round-trip", "read at a start and written at the exit", written, again, setting);
+    RequireSame("settings/round-trip", "read at a start and written at the exit", written, again, setting);
 
     // Through the file, as from one run of the host to the next.
     std::string error;
     bool saved = SaveSettings(&error);
     if (saved) LoadSettings(file);
     std::filesystem::remove(file);
-    Require(saved, "settings.unwritable", "the host could not write " + file + ": " + error);
+    Require(saved, "settings/unwritable", "the host could not write " + file + ": " + error);
     station.Start();
     station.Exit();
     std::string through_file = SettingsText();
-    RequireSame("settings.round-trip", "through the settings file", written, through_file, setting);
+    RequireSame("settings/round-trip", "through the settings file", written, through_file, setting);
 }
 
 void SettingsNotOffered(const Setting& setting) {
@@ -152,7 +154,7 @@ void SettingsNotOffered(const Setting& setting) {
     OfferSettings(false);
     station.Start();
     station.Activate(1);
-    Require(!station.ShownWindows().empty(), "lifecycle.no-window", "without settings, activation shows no window");
+    Require(!station.ShownWindows().empty(), "lifecycle/no-window", "without settings, activation shows no window");
     station.Exit();
     station.Start();
     station.Exit();
