@@ -10,9 +10,10 @@ set -eu
 what=${1:-all}
 
 # The page server (host/serve) is built on cpp-httplib and nlohmann-json, validate on
-# nlohmann-json, CLI11, pugixml and libelf; node and npm bring the page's npm packages,
-# from Debian when the machine has none of its own.
-packages="cmake ninja-build g++ libgtest-dev libpugixml-dev libcpp-httplib-dev nlohmann-json3-dev libcli11-dev libelf-dev"
+# nlohmann-json, CLI11, pugixml and libelf, and its tests read its JUnit reports with
+# xmllint (libxml2-utils); node and npm bring the page's npm packages, from Debian when the
+# machine has none of its own.
+packages="cmake ninja-build g++ libgtest-dev libpugixml-dev libcpp-httplib-dev nlohmann-json3-dev libcli11-dev libelf-dev libxml2-utils"
 if ! command -v npm >/dev/null 2>&1; then
   packages="$packages nodejs npm"
 fi

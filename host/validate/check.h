@@ -71,6 +71,9 @@ void Tally(const std::string& name, long count = 1);
 // The step of the check that runs now, in a few words ("gesture 17: a click on #3"): a
 // crash or a hang is reported in the last step named.
 void Step(std::string what);
+// Where in a long check its steps are ("step 17 of 944"): the steps named after it are
+// reported as "step 17 of 944: a click on #3".
+void StepContext(std::string where);
 
 // The strictness from which the checks of a host that is not polite run: hostile option
 // arrays, actions inside message boxes, events raised inside widget calls, closed
@@ -83,9 +86,9 @@ struct Check {
     int level;    // the strictness it starts at
     bool random;  // draws from the seed
     void (*run)(const Setting& setting);
-    // How long it runs at strictness 5 in units of a minute, before its timeout grows with
-    // the strictness: 1 for a check of fixed work, more for one whose counts grow.
-    int minutes = 1;
+    // How heavy it is: 1 for a check of fixed work, more for one whose counts grow with the
+    // strictness. Its timeout is two minutes a unit at strictness 5, half as much again at 10.
+    int weight = 1;
     // The group it belongs to: its id up to the first '.'.
     std::string Group() const { return std::string(id).substr(0, std::string(id).find('.')); }
 };

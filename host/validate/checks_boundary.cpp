@@ -210,6 +210,8 @@ void EventSweep(const Setting& setting, Argument kind) {
                 if (station.Pick(4) == 0) document = nullptr;
             }
             if (event == MQEVENT_INITIALIZE) station.Exit();
+            StepContext("round " + std::to_string(round + 1) + " of " + std::to_string(rounds));
+            Step("event " + std::to_string(event));
             station.plugin().SendEvent(document, event, argument);
             if (hostile.GaveForeignElement()) TheBreaches().Drop(Rule::kXmlUnknownElement);
             station.NoBreach("event " + std::to_string(event));
@@ -257,7 +259,7 @@ std::vector<Check> BoundaryChecks() {
         {"events.null", "every event number 0 to 300 with a null argument", 2, false, EventsNull},
         {"events.empty", "every event number 0 to 300 with an empty option array", 2, false, EventsEmpty},
         {"events.hostile", "every event number 0 to 300 with hostile option arrays (1 to 10 rounds)", kHostileLevel,
-         true, EventsHostile},
+         true, EventsHostile, 2},
     };
 }
 

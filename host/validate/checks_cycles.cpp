@@ -123,7 +123,7 @@ std::vector<Check> CycleChecks() {
     return {
         {"memory.load-unload-cycles",
          "loaded, started, shown, given a document, stopped and unloaded 100 to 1000 times: memory stays flat",
-         kHostileLevel, false, LoadUnload},
+         kHostileLevel, false, LoadUnload, 3},
     };
 }
 

@@ -167,11 +167,11 @@ std::vector<Check> RoundTripChecks() {
         {"documents.round-trip",
          "random states of random documents (2 to 20) saved, loaded back, also into a restarted plug-in, and saved "
          "again give the same element",
-         3, true, DocumentRoundTrip},
+         3, true, DocumentRoundTrip, 2},
         {"settings.round-trip",
          "the settings written at the exit, read at the next start and written again, also through the file, stay "
          "the same",
-         3, true, SettingsRoundTrip},
+         3, true, SettingsRoundTrip, 2},
         {"settings.not-offered", "without the host's settings (message 505 unanswered) the plug-in starts, shows and "
          "stops", 3, false, SettingsNotOffered},
     };

@@ -85,6 +85,7 @@ void RandomGestures(const Setting& setting) {
     int steps = setting.Scaled(100, 2000);
     std::string last;
     for (int step = 1; step <= steps; ++step) {
+        StepContext("step " + std::to_string(step) + " of " + std::to_string(steps));
         switch (station.Pick(16)) {
         case 0: last = station.ChangeDocument(); break;
         case 1: last = "activation on"; station.plugin().Activate(station.document().handle(), 1); break;
@@ -129,7 +130,7 @@ std::vector<Check> GestureChecks() {
         {"gestures.random",
          "random clicks, presses, answers, window moves and closes, document changes, saves, loads and restarts "
          "(100 to 2000 steps)",
-         3, true, RandomGestures},
+         3, true, RandomGestures, 3},
     };
 }
 

@@ -206,8 +206,7 @@ bool ReadChannel(const std::string& channel, Result* result, Outcome* verdict) {
 
 int TimeoutOf(const Options& options, const Check& check) {
     if (options.timeout > 0) return options.timeout;
-    // A minute a unit at strictness 5, half as much again at 10.
-    return 60 * check.minutes * (options.strictness + 5) / 10;
+    return 120 * check.weight * (options.strictness + 5) / 10;
 }
 
 Result RunCheck(const Options& options, const Check& check, int round, uint64_t seed) {
@@ -421,7 +420,16 @@ void Note(std::string text) { ToParent("note", text); }
 
 void Tally(const std::string& name, long count) { ToParent("tally", name + " " + std::to_string(count)); }
 
-void Step(std::string what) { ToParent("step", what); }
+namespace {
+std::string g_step_context;
+}  // namespace
+
+void Step(std::string what) { ToParent("step", g_step_context.empty() ? what : g_step_context + ": " + what); }
+
+void StepContext(std::string where) {
+    g_step_context = std::move(where);
+    ToParent("step", g_step_context);
+}
 
 void Warn(const std::string& rule, const std::string& seen) { g_warnings.push_back(Warning{rule, seen}); }
 
