@@ -88,7 +88,7 @@ std::string ReportText(const Result& result, int rounds) {
         for (const auto& [name, count] : result.tallies) line += " " + name + " " + std::to_string(count);
     }
     if (result.outcome == Outcome::kPassed || result.outcome == Outcome::kSkipped) return line;
-    if (!result.step.empty()) line += "\n    in step: " + result.step;
+    if (EndedBadly(result.outcome) && !result.step.empty()) line += "\n    in step: " + result.step;
     if (!result.calls.empty()) {
         line += "\n    the plug-in's last " + std::to_string(result.calls.size()) + " host calls:";
         for (const std::string& call : result.calls) line += "\n      " + call;
