@@ -104,6 +104,21 @@ Fn* Forwarded(const char* name) {
 
 }  // namespace
 
+#if defined(_WIN32)
+namespace __gnu_cxx {
+// The statically linked runtime's release of the buffer it sets aside at load for
+// exceptions when memory runs out, which nothing else frees: without it each load of the
+// file would leave that much behind, and the memory check would judge this file, not the
+// one it forwards to.
+void __freeres();
+}  // namespace __gnu_cxx
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) __gnu_cxx::__freeres();
+    return TRUE;
+}
+#endif
+
 #define FORWARD(name, ...) \
     if (auto* target = Forwarded<name##_Fn>(#name)) return target(__VA_ARGS__);
 
