@@ -5,7 +5,9 @@
 //             keep a log of their own do: validate must judge it exactly as Pellucid
 //   2 forger  prints lines shaped like a verdict and leaves the process with _exit(0)
 //             from its fourth call on: validate must report the checks as crashed
-// FORWARD_TO names the file it forwards to, looked for in its own folder.
+// FORWARD_TO names the file it forwards to, looked for in its own folder. On Windows it
+// has the plug-in's own DllMain, which gives back the runtime's exception buffer at an
+// unload, so that the memory check judges the file it forwards to and not this one.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -103,21 +105,6 @@ Fn* Forwarded(const char* name) {
 }
 
 }  // namespace
-
-#if defined(_WIN32)
-namespace __gnu_cxx {
-// The statically linked runtime's release of the buffer it sets aside at load for
-// exceptions when memory runs out, which nothing else frees: without it each load of the
-// file would leave that much behind, and the memory check would judge this file, not the
-// one it forwards to.
-void __freeres();
-}  // namespace __gnu_cxx
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
-    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) __gnu_cxx::__freeres();
-    return TRUE;
-}
-#endif
 
 #define FORWARD(name, ...) \
     if (auto* target = Forwarded<name##_Fn>(#name)) return target(__VA_ARGS__);
