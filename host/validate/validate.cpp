@@ -496,10 +496,8 @@ int Main(int argc, char** argv) {
         std::fflush(stdout);
         results.push_back(std::move(result));
     });
+    if (options.randomise) std::printf("(a round replays with --seed and its seed, the same --strictness and --only)\n");
     std::printf("%s\n", ClosingLine(counts).c_str());
-    if (options.randomise) {
-        std::printf("replay a round with --seed and its seed, the same --strictness and --only\n");
-    }
     for (const auto& [file, text] : {std::pair{options.json, &JsonReport}, std::pair{options.junit, &JUnitReport}}) {
         if (file.empty()) continue;
         if (!WriteFileAtomically(file, text(run, results, counts), &error)) {
