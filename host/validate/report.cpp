@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <pugixml.hpp>
 
-#include "host/value_text.h"
+#include "host/records/value_text.h"
 
 namespace host::validate {
 namespace {

@@ -19,11 +19,11 @@
 
 #include <CLI/CLI.hpp>
 
-#include "host/breaches.h"
-#include "host/file_io.h"
-#include "host/journal.h"
-#include "host/rules.h"
-#include "host/value_text.h"
+#include "host/files/file_io.h"
+#include "host/records/breaches.h"
+#include "host/records/journal.h"
+#include "host/records/rules.h"
+#include "host/records/value_text.h"
 #include "host/validate/check.h"
 #include "host/validate/child_process.h"
 #include "host/validate/module_table.h"

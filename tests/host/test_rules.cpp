@@ -5,9 +5,9 @@
 #include <set>
 #include <string>
 
-#include "host/breaches.h"
-#include "host/rules.h"
-#include "host/value_text.h"
+#include "host/records/breaches.h"
+#include "host/records/rules.h"
+#include "host/records/value_text.h"
 
 namespace {
 
