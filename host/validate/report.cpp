@@ -1,5 +1,6 @@
 #include "host/validate/report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <nlohmann/json.hpp>
@@ -138,7 +139,12 @@ std::string JsonReport(const RunInfo& run, const std::vector<Result>& results, c
         if (!result.output.empty()) check["output"] = result.output;
         report["checks"].push_back(check);
     }
-    for (Outcome outcome : kOutcomes) report[Word(outcome)] = counts[outcome];
+    // The counts under keys a program names plainly: "warnings", "timed_out".
+    for (Outcome outcome : kOutcomes) {
+        std::string key = outcome == Outcome::kWarning ? "warnings" : Word(outcome);
+        std::replace(key.begin(), key.end(), ' ', '_');
+        report[key] = counts[outcome];
+    }
     report["warnings_fail"] = run.warnings_fail;
     return report.dump(2) + "\n";
 }
