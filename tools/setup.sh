@@ -10,10 +10,11 @@ set -eu
 what=${1:-all}
 
 # The page server (host/serve) is built on cpp-httplib and nlohmann-json, validate on
-# nlohmann-json and libelf; python3's XML parser reads the host's scene files back in the
-# tests, as a second parser; node and npm bring the page's npm packages, from Debian when
-# the machine has none of its own.
-packages="cmake ninja-build g++ libgtest-dev libpugixml-dev libcpp-httplib-dev nlohmann-json3-dev libelf-dev python3"
+# nlohmann-json, CLI11, pugixml and libelf; the tests read the host's scene files back with
+# python3's XML parser and validate's JUnit reports with xmllint (libxml2-utils), each a
+# second parser beside the host's own; node and npm bring the page's npm packages, from
+# Debian when the machine has none of its own.
+packages="cmake ninja-build g++ libgtest-dev libpugixml-dev libcpp-httplib-dev nlohmann-json3-dev libcli11-dev libelf-dev libxml2-utils python3"
 if ! command -v npm >/dev/null 2>&1; then
   packages="$packages nodejs npm"
 fi

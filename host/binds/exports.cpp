@@ -46,7 +46,7 @@ template <typename... Args>
 Document* UsableDocument(void* handle, const char* function, const Args&... args) {
     Document* document = Document::FromHandle(handle);
     if (document == nullptr || !document->closed()) return document;
-    host::TheBreaches().Report("document.closed", CallText(function, args...),
+    host::TheBreaches().Report(host::Rule::kDocumentClosed, CallText(function, args...),
                                "document " + host::PointerText(handle) + " was closed");
     return nullptr;
 }
@@ -57,7 +57,7 @@ template <typename... Args>
 Object* UsableObject(void* handle, const char* function, const Args&... args) {
     Object* object = Object::FromHandle(handle);
     if (object == nullptr || !object->document().closed()) return object;
-    host::TheBreaches().Report("object.closed-document", CallText(function, args...),
+    host::TheBreaches().Report(host::Rule::kObjectClosedDocument, CallText(function, args...),
                                "object " + host::PointerText(handle) + " belongs to a closed document");
     return nullptr;
 }
@@ -148,8 +148,8 @@ void HandOutSettings(MQOption* options) {
     }
 }
 
-void Refuse(int32_t code, const char* rule_id, std::string detail) {
-    host::TheBreaches().Report(rule_id, "MQ_SendMessage(" + std::to_string(code) + ")", std::move(detail));
+void Refuse(int32_t code, host::Rule rule, std::string detail) {
+    host::TheBreaches().Report(rule, "MQ_SendMessage(" + std::to_string(code) + ")", std::move(detail));
 }
 
 }  // namespace
@@ -164,7 +164,7 @@ extern "C" MQ_EXPORT int32_t MQ_SendMessage(int32_t code, void* message) {
     auto* info = static_cast<MQSendMessageInfo*>(message);
     if (info == nullptr) {
         host::TheJournal().Record("MQ_SendMessage", {std::to_string(code), "null"});
-        Refuse(code, "message.no-record", "a message needs its record");
+        Refuse(code, host::Rule::kMessageNoRecord, "a message needs its record");
         return 0;
     }
     host::TheJournal().Record("MQ_SendMessage", [&] {
@@ -177,14 +177,14 @@ extern "C" MQ_EXPORT int32_t MQ_SendMessage(int32_t code, void* message) {
     });
     switch (code) {
     case MQ_MESSAGE_ACTIVATE:
-        if (info->data == nullptr) Refuse(code, "message.no-data", "message 100 needs the flag it reports");
+        if (info->data == nullptr) Refuse(code, host::Rule::kMessageNoData, "message 100 needs the flag it reports");
         break;
     case MQ_MESSAGE_PLUGIN_SETTINGS:
-        if (info->data == nullptr) return Refuse(code, "message.no-data", "message 505 needs its option array"), 0;
+        if (info->data == nullptr) return Refuse(code, host::Rule::kMessageNoData, "message 505 needs its option array"), 0;
         HandOutSettings(static_cast<MQOption*>(info->data));
         break;
     default:
-        Refuse(code, "message.unknown-code", "the host has no message " + std::to_string(code));
+        Refuse(code, host::Rule::kMessageUnknownCode, "the host has no message " + std::to_string(code));
         break;
     }
     return 0;

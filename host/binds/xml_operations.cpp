@@ -24,8 +24,8 @@ const char* HandOut(const std::string& text) {
 std::string OpText(int32_t op) { return HexText(static_cast<uint32_t>(op)); }
 
 // The plug-in broke a rule of the call: the host registers the breach and does nothing.
-void Refuse(const void* element, int32_t op, const char* rule_id, std::string detail) {
-    TheBreaches().Report(rule_id, "MQXmlElem_Value(" + PointerText(element) + ", " + OpText(op) + ")", std::move(detail));
+void Refuse(const void* element, int32_t op, host::Rule rule, std::string detail) {
+    TheBreaches().Report(rule, "MQXmlElem_Value(" + PointerText(element) + ", " + OpText(op) + ")", std::move(detail));
 }
 
 const char* StringField(void* field) { return static_cast<const char*>(field); }
@@ -33,12 +33,12 @@ const char* StringField(void* field) { return static_cast<const char*>(field); }
 // The child handle in `field` when it is a live child of `parent`; null after a refusal.
 XmlElement* ChildField(XmlElement* parent, int32_t op, void* field) {
     if (!XmlElement::IsLive(field)) {
-        Refuse(parent, op, "xml.unknown-element", "the child " + PointerText(field) + " is not an element of the host");
+        Refuse(parent, op, host::Rule::kXmlUnknownElement, "the child " + PointerText(field) + " is not an element of the host");
         return nullptr;
     }
     auto* child = static_cast<XmlElement*>(field);
     if (child->Parent() != parent) {
-        Refuse(parent, op, "xml.not-a-child", "the element " + PointerText(field) + " is not a child of " + PointerText(parent));
+        Refuse(parent, op, host::Rule::kXmlNotAChild, "the element " + PointerText(field) + " is not a child of " + PointerText(parent));
         return nullptr;
     }
     return child;
@@ -80,7 +80,7 @@ void Perform(XmlElement* element, int32_t op, void** fields) {
         case MQXML_ADD_CHILD: {
             const char* name = StringField(fields[0]);
             if (name == nullptr || !XmlElement::IsValidName(name)) {
-                Refuse(element, op, "xml.bad-name", QuotedText(name) + " is not an element name");
+                Refuse(element, op, host::Rule::kXmlBadName, QuotedText(name) + " is not an element name");
                 return;
             }
             fields[1] = &element->AppendChild(name);
@@ -113,7 +113,7 @@ void Perform(XmlElement* element, int32_t op, void** fields) {
         case MQXML_GET_ATTRIBUTE: {
             const char* name = StringField(fields[0]);
             if (name == nullptr) {
-                Refuse(element, op, "xml.missing-field", "no attribute name");
+                Refuse(element, op, host::Rule::kXmlMissingField, "no attribute name");
                 return;
             }
             if (const std::string* value = element->FindAttribute(name); value != nullptr) {
@@ -130,18 +130,18 @@ void Perform(XmlElement* element, int32_t op, void** fields) {
             const char* name = StringField(fields[0]);
             const char* value = StringField(fields[1]);
             if (name == nullptr || !XmlElement::IsValidName(name)) {
-                Refuse(element, op, "xml.bad-name", QuotedText(name) + " is not an attribute name");
+                Refuse(element, op, host::Rule::kXmlBadName, QuotedText(name) + " is not an attribute name");
                 return;
             }
             if (value == nullptr) {
-                Refuse(element, op, "xml.missing-field", "no value for the attribute " + QuotedText(name));
+                Refuse(element, op, host::Rule::kXmlMissingField, "no value for the attribute " + QuotedText(name));
                 return;
             }
             element->SetAttribute(name, value);
             return;
         }
         default:
-            Refuse(element, op, "xml.unknown-op", "not an operation of the host");
+            Refuse(element, op, host::Rule::kXmlUnknownOp, "not an operation of the host");
             return;
     }
 }
@@ -154,10 +154,10 @@ void PerformXmlCall(void* element, int32_t op, void* record) {
     auto** fields = static_cast<void**>(record);
     TheJournal().Record("MQXmlElem_Value", [&] { return JournalArgs(element, op, fields); });
     if (!XmlElement::IsLive(element)) {
-        return Refuse(element, op, "xml.unknown-element",
+        return Refuse(element, op, host::Rule::kXmlUnknownElement,
                       "the element " + PointerText(element) + " is not an element of the host");
     }
-    if (fields == nullptr) return Refuse(element, op, "xml.no-record", "no record");
+    if (fields == nullptr) return Refuse(element, op, host::Rule::kXmlNoRecord, "no record");
     Perform(static_cast<XmlElement*>(element), op, fields);
 }
 

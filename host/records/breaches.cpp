@@ -8,8 +8,8 @@ std::string Breach::Text() const { return call + ": " + detail + " [" + rule_id 
 
 std::string Breach::IdAndCall() const { return rule_id + " " + call; }
 
-void Breaches::Report(std::string rule_id, std::string call, std::string detail) {
-    breaches_.push_back(Breach{std::move(rule_id), std::move(call), std::move(detail)});
+void Breaches::Report(Rule rule, std::string call, std::string detail) {
+    breaches_.push_back(Breach{IdOf(rule), std::move(call), std::move(detail)});
     if (echo_ != nullptr) std::fprintf(echo_, "pellucid-host: %s\n", breaches_.back().Text().c_str());
 }
 
@@ -34,6 +34,12 @@ std::string Breaches::TakeIdsAndCalls() {
     std::string text;
     for (const Breach& breach : Take()) text += breach.IdAndCall() + "\n";
     return text;
+}
+
+void Breaches::Drop(Rule rule) {
+    const char* id = IdOf(rule);
+    breaches_.erase(std::remove_if(breaches_.begin(), breaches_.end(), [&](const Breach& breach) { return breach.rule_id == id; }),
+                    breaches_.end());
 }
 
 Breaches& TheBreaches() {

@@ -2,7 +2,7 @@
 // rule of the host (a widget id that names nothing, an XML operation the host does not
 // have, a handle of a closed document), whichever host function it came through.
 //
-// Each breach carries a stable rule id ("widget.unknown-id"), the call that broke it as
+// Each breach carries the stable id of its rule ("widget.unknown-id", rules.h), the call that broke it as
 // the journal shows calls ("MQWidget_Value(7, SetValue 0x302)"), and one line of prose for
 // people. Programs and tests match breaches by rule id; the prose may be reworded. A host
 // function that meets a breach records it and answers as if it had nothing to give, so
@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "host/records/rules.h"
 
 namespace host {
 
@@ -31,7 +33,7 @@ struct Breach {
 
 class Breaches {
 public:
-    void Report(std::string rule_id, std::string call, std::string detail);
+    void Report(Rule rule, std::string call, std::string detail);
 
     const std::vector<Breach>& All() const { return breaches_; }
     bool Empty() const { return breaches_.empty(); }
@@ -44,6 +46,8 @@ public:
     // Takes every breach out and returns them as IdAndCall(), one a line.
     std::string TakeIdsAndCalls();
     void Clear() { breaches_.clear(); }
+    // Takes out the breaches of `rule`, leaving the others.
+    void Drop(Rule rule);
 
     // Each breach is also written, as it is reported, as one line "pellucid-host: <Text()>"
     // on `stream`: standard error at first, nothing with null. Not changed by Clear.

@@ -26,8 +26,24 @@ struct Setting {
     int Scaled(int at_1, int at_10) const { return at_1 + (at_10 - at_1) * (strictness - 1) / 9; }
 };
 
+// The id of a finding of validate's own, "group/what" ("lifecycle/window-still-shown"):
+// the slash tells it from the host's rule ids ("widget.unknown-id", host/rules.h), and an
+// id without one does not compile.
+class FindingId {
+public:
+    consteval FindingId(const char* id) : id_(id) {
+        bool slash = false;
+        for (const char* c = id; *c != 0; ++c) slash = slash || *c == '/';
+        if (!slash) throw "a finding of validate's own is named group/what";
+    }
+    const char* id() const { return id_; }
+
+private:
+    const char* id_;
+};
+
 struct Failure {
-    std::string rule;  // "widget.unknown-id", "lifecycle.window-shown", ...
+    std::string rule;  // a host rule's id ("widget.unknown-id") or a FindingId ("lifecycle/no-window")
     std::string seen;  // one line
 };
 
@@ -35,13 +51,29 @@ struct Skip {
     std::string reason;
 };
 
-[[noreturn]] inline void Fail(std::string rule, std::string seen) { throw Failure{std::move(rule), std::move(seen)}; }
-inline void Require(bool holds, const char* rule, const std::string& seen) {
+[[noreturn]] inline void Fail(FindingId rule, std::string seen) { throw Failure{rule.id(), std::move(seen)}; }
+inline void Require(bool holds, FindingId rule, const std::string& seen) {
     if (!holds) Fail(rule, seen);
 }
+// A failure under a rule of the host that the plug-in broke, by the rule id its breach has.
+[[noreturn]] inline void FailOnHostRule(std::string rule_id, std::string seen) {
+    throw Failure{std::move(rule_id), std::move(seen)};
+}
+// A rule of the host that real hosts forgive was bent: the check goes on, and ends as a
+// warning naming the first such rule when nothing else went wrong.
+void Warn(const std::string& rule_id, const std::string& seen);
 
-// A line a passing check adds to its report: what it measured.
+// A line a check adds to its report: what it measured. Notes are kept in order.
 void Note(std::string text);
+// A count a check adds to its report under `name` ("box.exit-inside", 3): how often it met
+// something, summed when the same name is counted again.
+void Tally(const std::string& name, long count = 1);
+// The step of the check that runs now, in a few words ("gesture 17: a click on #3"): a
+// crash or a hang is reported in the last step named.
+void Step(std::string what);
+// Where in a long check its steps are ("step 17 of 944"): the steps named after it are
+// reported as "step 17 of 944: a click on #3".
+void StepContext(std::string where);
 
 // The strictness from which the checks of a host that is not polite run: hostile option
 // arrays, actions inside message boxes, events raised inside widget calls, closed
@@ -54,6 +86,11 @@ struct Check {
     int level;    // the strictness it starts at
     bool random;  // draws from the seed
     void (*run)(const Setting& setting);
+    // How heavy it is: 1 for a check of fixed work, more for one whose counts grow with the
+    // strictness. Its timeout is two minutes a unit at strictness 5, half as much again at 10.
+    int weight = 1;
+    // The group it belongs to: its id up to the first '.'.
+    std::string Group() const { return std::string(id).substr(0, std::string(id).find('.')); }
 };
 
 // Every check, grouped by subject, in the order they run.

@@ -13,7 +13,7 @@ namespace {
 ModuleTable ReadTable(const Setting& setting) {
     ModuleTable table;
     std::string error;
-    if (!ReadModuleTable(setting.plugin_file, &table, &error)) Fail("file.unreadable", error);
+    if (!ReadModuleTable(setting.plugin_file, &table, &error)) Fail("file/unreadable", error);
     return table;
 }
 
@@ -34,8 +34,8 @@ void Exports(const Setting& setting) {
         if (wanted.count(name) != 0) continue;
         if (++extras <= 8) extra += " " + name;
     }
-    Require(missing.empty(), "file.missing-exports", "the file does not export" + missing);
-    Require(extras == 0, "file.other-exports",
+    Require(missing.empty(), "file/missing-exports", "the file does not export" + missing);
+    Require(extras == 0, "file/other-exports",
             "the file exports " + std::to_string(extras) + " other name(s):" + extra + (extras > 8 ? " ..." : ""));
 }
 
@@ -43,7 +43,7 @@ void Dependencies(const Setting& setting) {
     ModuleTable table = ReadTable(setting);
     for (const std::string& name : table.needs) {
         std::string why = ForeignDependency(name);
-        Require(why.empty(), "file.foreign-dependency", "the file needs " + name + ", " + why);
+        Require(why.empty(), "file/foreign-dependency", "the file needs " + name + ", " + why);
     }
 }
 

@@ -75,7 +75,7 @@ void BoxActionsCheck(const Setting& setting) {
         ++ran;
         // After an exit inside the box the plug-in is stopped: nothing of it may be left.
         if (std::string(action.what) == "the exit") {
-            Require(station.Widgets().empty(), "widgets.outlived-exit",
+            Require(station.Widgets().empty(), "widgets/outlived-exit",
                     "an exit while a box was open left " + std::to_string(station.Widgets().size()) + " widget(s)");
             station.Start();
         }

@@ -59,7 +59,7 @@ std::string Canonical(const std::string& text) {
 
 // Fails `rule` when `actual` is not `expected` in the canonical form, leaving both in
 // files of the temporary folder and naming them with the first line that differs.
-void RequireSame(const std::string& rule, const std::string& where, const std::string& expected,
+void RequireSame(FindingId rule, const std::string& where, const std::string& expected,
                  const std::string& actual, const Setting& setting) {
     std::string want = Canonical(expected), got = Canonical(actual);
     if (want == got) return;
@@ -72,8 +72,10 @@ void RequireSame(const std::string& rule, const std::string& where, const std::s
         size_t first = line.find_first_not_of(' ');
         return first == std::string::npos ? std::string("(nothing)") : line.substr(first);
     };
+    std::string name = rule.id();
+    std::replace(name.begin(), name.end(), '/', '.');
     std::filesystem::path base = std::filesystem::temp_directory_path() /
-                                 ("pellucid-validate-" + rule + "-" + std::to_string(setting.seed));
+                                 ("pellucid-validate-" + name + "-" + std::to_string(setting.seed));
     std::ofstream(base.string() + ".expected") << want;
     std::ofstream(base.string() + ".actual") << got;
     Fail(rule, where + ": " + line_of(want) + " came back as " + line_of(got) + " (both in " + base.string() +
@@ -100,14 +102,14 @@ void DocumentRoundTrip(const Setting& setting) {
 
         station.Load(document, saved);
         std::string again = station.Save(document);
-        RequireSame("document.round-trip", where + ", loaded and saved again", saved, again, setting);
+        RequireSame("documents/round-trip", where + ", loaded and saved again", saved, again, setting);
 
         station.Exit();
         station.Start();
         station.Activate(1);
         station.Load(station.document(), saved);
         std::string restarted = station.Save(station.document());
-        RequireSame("document.round-trip", where + ", loaded into the restarted plug-in and saved", saved, restarted,
+        RequireSame("documents/round-trip", where + ", loaded into the restarted plug-in and saved", saved, restarted,
                     setting);
     }
     station.Exit();
@@ -134,18 +136,18 @@ void SettingsRoundTrip(const Setting& setting) {
     station.Start();
     station.Exit();
     std::string again = SettingsText();
-    RequireSame("settings.round-trip", "read at a start and written at the exit", written, again, setting);
+    RequireSame("settings/round-trip", "read at a start and written at the exit", written, again, setting);
 
     // Through the file, as from one run of the host to the next.
     std::string error;
     bool saved = SaveSettings(&error);
     if (saved) LoadSettings(file);
     std::filesystem::remove(file);
-    Require(saved, "settings.unwritable", "the host could not write " + file + ": " + error);
+    Require(saved, "settings/unwritable", "the host could not write " + file + ": " + error);
     station.Start();
     station.Exit();
     std::string through_file = SettingsText();
-    RequireSame("settings.round-trip", "through the settings file", written, through_file, setting);
+    RequireSame("settings/round-trip", "through the settings file", written, through_file, setting);
 }
 
 void SettingsNotOffered(const Setting& setting) {
@@ -153,7 +155,7 @@ void SettingsNotOffered(const Setting& setting) {
     OfferSettings(false);
     station.Start();
     station.Activate(1);
-    Require(!station.ShownWindows().empty(), "lifecycle.no-window", "without settings, activation shows no window");
+    Require(!station.ShownWindows().empty(), "lifecycle/no-window", "without settings, activation shows no window");
     station.Exit();
     station.Start();
     station.Exit();
@@ -166,11 +168,11 @@ std::vector<Check> RoundTripChecks() {
         {"documents.round-trip",
          "random states of random documents (2 to 20) saved, loaded back, also into a restarted plug-in, and saved "
          "again give the same element",
-         3, true, DocumentRoundTrip},
+         3, true, DocumentRoundTrip, 2},
         {"settings.round-trip",
          "the settings written at the exit, read at the next start and written again, also through the file, stay "
          "the same",
-         3, true, SettingsRoundTrip},
+         3, true, SettingsRoundTrip, 2},
         {"settings.not-offered", "without the host's settings (message 505 unanswered) the plug-in starts, shows and "
          "stops", 3, false, SettingsNotOffered},
     };

@@ -52,7 +52,7 @@ void CallDeletedHandlers(Station& station, const std::string& when) {
         handler.proc(station.document().handle(), options.Array(), handler.pointer);
         station.NoBreach("\"" + handler.type + "\" sent to the handler of deleted widget #" +
                          std::to_string(handler.widget) + " " + when);
-        Require(station.Widgets().size() <= widgets_before, "widgets.event-after-delete",
+        Require(station.Widgets().size() <= widgets_before, "widgets/event-after-delete",
                 "\"" + handler.type + "\" sent to the handler of deleted widget #" + std::to_string(handler.widget) +
                     " " + when + " made widgets");
     }
@@ -71,7 +71,7 @@ void NoEventAfterDelete(const Setting& setting) {
     CallDeletedHandlers(station, "while the plug-in runs");
     station.Exit();
     CallDeletedHandlers(station, "after the exit");
-    Require(station.Widgets().empty(), "widgets.event-after-delete", "handlers called after the exit made widgets");
+    Require(station.Widgets().empty(), "widgets/event-after-delete", "handlers called after the exit made widgets");
     station.Start();
     station.Activate(1);
     CallDeletedHandlers(station, "after a new start");
@@ -85,6 +85,7 @@ void RandomGestures(const Setting& setting) {
     int steps = setting.Scaled(100, 2000);
     std::string last;
     for (int step = 1; step <= steps; ++step) {
+        StepContext("step " + std::to_string(step) + " of " + std::to_string(steps));
         switch (station.Pick(16)) {
         case 0: last = station.ChangeDocument(); break;
         case 1: last = "activation on"; station.plugin().Activate(station.document().handle(), 1); break;
@@ -102,7 +103,7 @@ void RandomGestures(const Setting& setting) {
         }
         station.NoBreach("step " + std::to_string(step) + ", " + last);
         bool active = station.plugin().SendEvent(station.document().handle(), MQEVENT_IS_ACTIVATED, nullptr) != 0;
-        Require(active == !station.ShownWindows().empty(), "lifecycle.active-not-shown",
+        Require(active == !station.ShownWindows().empty(), "lifecycle/active-not-shown",
                 "step " + std::to_string(step) + ", " + last + ": event 101 answers " + (active ? "active" : "inactive") +
                     (active ? " with no window shown" : " with a window shown"));
     }
@@ -129,7 +130,7 @@ std::vector<Check> GestureChecks() {
         {"gestures.random",
          "random clicks, presses, answers, window moves and closes, document changes, saves, loads and restarts "
          "(100 to 2000 steps)",
-         3, true, RandomGestures},
+         3, true, RandomGestures, 3},
     };
 }
 

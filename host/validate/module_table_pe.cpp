@@ -31,6 +31,28 @@ bool ReadModuleTable(const std::string& file, ModuleTable* table, std::string* e
     return true;
 }
 
+bool IsPluginFile(const std::string& file, std::string* error) {
+    HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return *error = "cannot open " + file, false;
+    // The DOS header names where the PE headers begin; both are read as the loader reads them.
+    IMAGE_DOS_HEADER dos{};
+    IMAGE_NT_HEADERS64 nt{};
+    DWORD count = 0;
+    bool read = ReadFile(handle, &dos, sizeof dos, &count, nullptr) && count == sizeof dos &&
+                dos.e_magic == IMAGE_DOS_SIGNATURE && dos.e_lfanew > 0 &&
+                SetFilePointer(handle, dos.e_lfanew, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+                ReadFile(handle, &nt, sizeof nt, &count, nullptr) && count == sizeof nt && nt.Signature == IMAGE_NT_SIGNATURE;
+    CloseHandle(handle);
+    if (!read) return *error = file + " is not a PE file", false;
+    if (nt.FileHeader.Machine != IMAGE_FILE_MACHINE_AMD64) return *error = file + " is a PE file for another machine than x64", false;
+    if ((nt.FileHeader.Characteristics & IMAGE_FILE_DLL) == 0) return *error = file + " is not a DLL", false;
+    return true;
+}
+
+// A Windows crash report names the module and the offset; the function comes from the
+// file's debug information (addr2line), which the program does not read.
+std::string FunctionAt(const std::string&, uint64_t) { return ""; }
+
 std::string ForeignDependency(const std::string& name) {
     std::string lower = name;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });

@@ -25,6 +25,9 @@ struct Handler {
     void* pointer;
 };
 
+// How many of the plug-in's latest host calls a check keeps, for its report of a crash.
+constexpr size_t kJournalCalls = 20;
+
 class Station {
 public:
     // A fresh host with one document of a few objects, and the plug-in file loaded

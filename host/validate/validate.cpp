@@ -1,33 +1,61 @@
 #include "host/validate/validate.h"
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
+#include <functional>
+#include <filesystem>
 #include <fstream>
-#include <iostream>
+#include <map>
+#include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include <CLI/CLI.hpp>
 
+#include "host/files/file_io.h"
 #include "host/records/breaches.h"
+#include "host/records/journal.h"
+#include "host/records/rules.h"
+#include "host/records/value_text.h"
 #include "host/validate/check.h"
 #include "host/validate/child_process.h"
+#include "host/validate/module_table.h"
+#include "host/validate/report.h"
+#include "host/validate/station.h"
 
 namespace host::validate {
 namespace {
 
 const char* const kUsage =
-    "usage: pellucid-host validate FILE [--strictness 1..10] [--seed N] [--only ID,...] [--json FILE] "
-    "[--timeout SECONDS]\n"
-    "       pellucid-host validate --list";
+    "usage: pellucid-host validate FILE [--strictness 1..10] [--seed N] [--only ID,...] [--jobs N]\n"
+    "                               [--repeat N] [--randomise] [--timeout SECONDS] [--warnings-fail]\n"
+    "                               [--json FILE] [--junit FILE]\n"
+    "       pellucid-host validate --list | --rules | --sanitized";
 
-// How a child marks the line of its verdict among what the plug-in may print.
-constexpr char kVerdictMark[] = "=validate= ";
+const char* const kHelp =
+    "  --strictness 1..10  how hard to try (5): which checks run and how many rounds they make\n"
+    "  --seed N            the seed of the random checks (drawn and printed when not given)\n"
+    "  --only ID,...       only these checks or groups (--only events,reentry.box-actions)\n"
+    "  -j, --jobs N        checks run at once, each in a child process (the number of cores)\n"
+    "  --repeat N          the suite N times; with --randomise a new seed for every round\n"
+    "  --timeout SECONDS   the time each check has (by default it grows with the strictness\n"
+    "                      and with the check's own counts)\n"
+    "  --warnings-fail     a bent host rule that real hosts forgive fails the run too\n"
+    "  --json FILE         the report as JSON; --junit FILE as JUnit XML, for a CI server\n"
+    "  --list              the checks: id, the strictness each starts at, what it proves\n"
+    "  --rules             the host's rules that a check may report broken, and what each forbids\n"
+    "  --sanitized         how to run validate on a sanitizer build of the plug-in\n";
 
-std::string g_note;
+// The channel option of a child; the check it runs comes with --child.
+constexpr char kChannelOption[] = "--channel";
+constexpr size_t kOutputLines = 20;  // of what the plug-in printed, shown with a failure
 
 struct Options {
     std::string file;
@@ -36,25 +64,18 @@ struct Options {
     bool seed_given = false;
     std::vector<std::string> only;
     bool list = false;
+    bool rules = false;
+    bool sanitized = false;
     std::string json;
-    int timeout = 120;
-    std::string child;  // the check a child runs
+    std::string junit;
+    int timeout = 0;  // 0: each check's own
+    int jobs = 0;     // 0: the number of cores
+    int repeat = 1;
+    bool randomise = false;
+    bool warnings_fail = false;
+    std::string child;    // the check a child runs
+    std::string channel;  // its channel to the parent
 };
-
-struct Result {
-    const Check* check;
-    std::string outcome;  // "passed", "failed", "skipped", "crashed", "timed out"
-    std::string rule;     // of "failed"
-    std::string detail;   // what was seen, why skipped, how it crashed, what was measured
-};
-
-// One line, tabs and line breaks folded, as the verdict travels.
-std::string OneLine(std::string text) {
-    for (char& c : text) {
-        if (c == '\n' || c == '\r' || c == '\t') c = ' ';
-    }
-    return text;
-}
 
 bool Selected(const Options& options, const Check& check) {
     if (options.only.empty()) return true;
@@ -67,8 +88,24 @@ bool Selected(const Options& options, const Check& check) {
 
 // ---- The child ------------------------------------------------------------------------------
 
+struct Warning {
+    std::string rule, seen;
+};
+std::vector<Warning> g_warnings;
+
+// The last host calls of the plug-in, when it crashes or hangs.
+void LastWords() {
+    const std::vector<HostCall>& calls = TheJournal().Calls();
+    size_t first = calls.size() > kJournalCalls ? calls.size() - kJournalCalls : 0;
+    for (size_t i = first; i < calls.size(); ++i) ToParent("call", calls[i].Text());
+}
+
 int RunInChild(const Options& options) {
-    EndQuietlyOnCrash();
+    if (!OpenChannel(options.channel)) {
+        std::fprintf(stderr, "pellucid-host validate: a child needs its channel\n");
+        return 2;
+    }
+    EndQuietlyOnCrash(LastWords);
     const Check* found = nullptr;
     for (const Check& check : AllChecks()) {
         if (options.child == check.id) found = &check;
@@ -78,20 +115,34 @@ int RunInChild(const Options& options) {
         return 2;
     }
     Setting setting{options.file, options.strictness, options.seed};
-    std::string verdict;
+    Outcome outcome = Outcome::kPassed;
+    std::string rule, seen;
     try {
         found->run(setting);
-        verdict = "passed\t\t" + OneLine(g_note);
+        if (!g_warnings.empty()) {
+            outcome = Outcome::kWarning;
+            rule = g_warnings.front().rule;
+            seen = g_warnings.front().seen;
+            if (g_warnings.size() > 1) seen += " (and " + std::to_string(g_warnings.size() - 1) + " more)";
+        }
     } catch (const Failure& failure) {
-        verdict = "failed\t" + OneLine(failure.rule) + "\t" + OneLine(failure.seen);
+        outcome = Outcome::kFailed;
+        rule = failure.rule;
+        seen = failure.seen;
     } catch (const Skip& skip) {
-        verdict = "skipped\t\t" + OneLine(skip.reason);
+        outcome = Outcome::kSkipped;
+        seen = skip.reason;
     } catch (const std::exception& error) {
-        verdict = "failed\tvalidate.exception\t" + OneLine(error.what());
+        outcome = Outcome::kFailed;
+        rule = "validate/exception";
+        seen = error.what();
     }
-    std::fflush(stderr);
-    std::printf("\n%s%s\n", kVerdictMark, verdict.c_str());
+    // The verdict, the check's last word: a child that ends before it has none.
+    ToParent("rule", rule);
+    ToParent("seen", seen);
+    ToParent("ended", Word(outcome));
     std::fflush(stdout);
+    std::fflush(stderr);
     // The plug-in is unloaded as the process ends; what it does then is a crash too.
     return 0;
 }
@@ -100,93 +151,110 @@ int RunInChild(const Options& options) {
 
 // A sanitizer's word on a child that ended badly: its summary line, or the line of an
 // undefined behaviour it stopped at; "" when there is none.
-std::string LastWords(const std::string& output) {
+std::string SanitizerWords(const std::string& output) {
     for (const char* marker : {"SUMMARY: ", "runtime error: "}) {
         size_t found = output.find(marker);
         if (found == std::string::npos) continue;
         size_t start = output.rfind('\n', found);
         start = start == std::string::npos ? 0 : start + 1;
-        return OneLine(output.substr(start, output.find('\n', found) - start));
+        return VisibleText(output.substr(start, output.find('\n', found) - start));
     }
     return "";
 }
 
-Result RunCheck(const Options& options, const Check& check) {
-    std::vector<std::string> arguments = {"validate", "--child", check.id, "--strictness",
-                                          std::to_string(options.strictness), "--seed", std::to_string(options.seed),
-                                          options.file};
-    ChildEnd end = RunProgramAgain(arguments, options.timeout);
-    Result result{&check, "crashed", "", ""};
-    size_t mark = end.output.rfind(kVerdictMark);
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// What the child said on its channel, in the result; whether it ended its check.
+bool ReadChannel(const std::string& channel, Result* result, Outcome* verdict) {
+    bool ended = false;
+    for (const std::string& line : Lines(channel)) {
+        size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        std::string key = line.substr(0, tab), value = VisibleText(line.substr(tab + 1));
+        if (key == "step") {
+            result->step = value;
+        } else if (key == "note") {
+            result->notes.push_back(value);
+        } else if (key == "tally") {
+            size_t space = value.rfind(' ');
+            if (space != std::string::npos) result->tallies[value.substr(0, space)] += std::atol(value.c_str() + space + 1);
+        } else if (key == "call") {
+            result->calls.push_back(value);
+        } else if (key == "where") {
+            result->where = value;
+        } else if (key == "rule") {
+            result->rule = value;
+        } else if (key == "seen") {
+            result->detail = value;
+        } else if (key == "ended") {
+            ended = OutcomeOfWord(value, verdict);
+        }
+    }
+    return ended;
+}
+
+int TimeoutOf(const Options& options, const Check& check) {
+    if (options.timeout > 0) return options.timeout;
+    return 120 * check.weight * (options.strictness + 5) / 10;
+}
+
+Result RunCheck(const Options& options, const Check& check, int round, uint64_t seed) {
+    std::vector<std::string> arguments = {"validate",     "--child", check.id, "--strictness", std::to_string(options.strictness),
+                                          "--seed", std::to_string(seed), options.file};
+    int timeout = TimeoutOf(options, check);
+    ChildEnd end = RunProgramAgain(arguments, kChannelOption, timeout);
+    Result result;
+    result.check = &check;
+    result.round = round;
+    result.seed = seed;
+    result.seconds = end.seconds;
+    std::vector<std::string> output = Lines(end.output);
+    for (size_t i = output.size() > kOutputLines ? output.size() - kOutputLines : 0; i < output.size(); ++i) {
+        result.output.push_back(VisibleText(output[i]));
+    }
+    Outcome verdict = Outcome::kCrashed;
+    bool ended = ReadChannel(end.channel, &result, &verdict);
     switch (end.kind) {
     case ChildEnd::kNotStarted:
+        result.outcome = Outcome::kCrashed;
         result.detail = "the child process did not start";
         return result;
     case ChildEnd::kTimedOut:
-        result.outcome = "timed out";
-        result.detail = "after " + std::to_string(options.timeout) + " s";
+        result.outcome = Outcome::kTimedOut;
+        result.rule.clear();
+        result.detail = "after " + std::to_string(timeout) + " s";
         return result;
     case ChildEnd::kCrashed:
-        result.detail = CrashName(end.code);
+        result.outcome = Outcome::kCrashed;
+        result.rule.clear();
+        result.detail = CrashName(end.code) + (ended ? ", after its verdict" : "");
         return result;
     case ChildEnd::kExited:
         break;
     }
     // A child that failed its check may end badly as well (a sanitizer finding leaks at
     // the exit): the verdict says more. One that passed and then ended badly crashed.
-    bool failed_verdict = mark != std::string::npos && end.output.compare(mark + sizeof kVerdictMark - 1, 7, "failed\t") == 0;
-    if (mark == std::string::npos || (end.code != 0 && !failed_verdict)) {
-        result.detail = (mark == std::string::npos ? "ended without a verdict, exit code " : "exit code ") +
-                        std::to_string(end.code);
-        std::string words = LastWords(end.output);
-        if (!words.empty()) result.detail += ": " + words;
+    if (ended && (end.code == 0 || verdict == Outcome::kFailed)) {
+        result.outcome = verdict;
         return result;
     }
-    std::string line = end.output.substr(mark + sizeof kVerdictMark - 1);
-    line = line.substr(0, line.find_first_of("\r\n"));
-    size_t first = line.find('\t'), second = line.find('\t', first + 1);
-    result.outcome = line.substr(0, first);
-    result.rule = line.substr(first + 1, second - first - 1);
-    result.detail = line.substr(second + 1);
+    result.outcome = Outcome::kCrashed;
+    result.rule.clear();
+    result.detail = (ended ? "exit code " : "ended without a verdict, exit code ") + std::to_string(end.code);
+    std::string words = SanitizerWords(end.output);
+    if (!words.empty()) result.detail += ": " + words;
     return result;
-}
-
-std::string ReportLine(const Options& options, const Result& result) {
-    std::string line = result.check->id;
-    line.resize(std::max<size_t>(line.size() + 1, 32), ' ');
-    line += result.outcome;
-    if (result.check->random && result.outcome != "skipped") line += " (seed " + std::to_string(options.seed) + ")";
-    if (!result.rule.empty()) line += " [" + result.rule + "]";
-    if (!result.detail.empty()) line += (result.outcome == "timed out" ? " " : ": ") + result.detail;
-    return line;
-}
-
-bool Failed(const Result& result) { return result.outcome != "passed" && result.outcome != "skipped"; }
-
-bool WriteJson(const Options& options, const std::vector<Result>& results, int passed, int failed) {
-    nlohmann::ordered_json report;
-    report["plugin"] = options.file;
-    report["strictness"] = options.strictness;
-    report["seed"] = options.seed;
-    report["checks"] = nlohmann::ordered_json::array();
-    for (const Result& result : results) {
-        nlohmann::ordered_json check;
-        check["id"] = result.check->id;
-        check["description"] = result.check->description;
-        check["level"] = result.check->level;
-        check["outcome"] = result.outcome;
-        if (result.check->random) check["seed"] = options.seed;
-        if (!result.rule.empty()) check["rule"] = result.rule;
-        if (!result.detail.empty()) {
-            check[result.outcome == "skipped" ? "reason" : result.outcome == "passed" ? "note" : "seen"] = result.detail;
-        }
-        report["checks"].push_back(check);
-    }
-    report["passed"] = passed;
-    report["failed"] = failed;
-    std::ofstream out(options.json, std::ios::binary);
-    out << report.dump(2) << "\n";
-    return static_cast<bool>(out);
 }
 
 void List() {
@@ -197,59 +265,97 @@ void List() {
     }
 }
 
-bool ParseNumber(const std::string& text, uint64_t* value) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 19) return false;
-    *value = std::strtoull(text.c_str(), nullptr, 10);
+void ListRules() {
+    std::printf("The host's rules, which a check reports by their id when the plug-in broke one\n"
+                "(a warning when real hosts forgive it); validate's own findings are named\n"
+                "group/what (documents/round-trip) and are said in each failure.\n\n");
+    for (const RuleInfo& rule : AllRules()) {
+        std::string line = rule.id;
+        line.resize(std::max<size_t>(line.size() + 1, 30), ' ');
+        std::printf("%s%s%s\n", line.c_str(), rule.forbids, rule.forgiven ? " (forgiven: a warning)" : "");
+    }
+}
+
+void Sanitized() {
+    std::printf(
+#if defined(_WIN32)
+        "A sanitizer build of a plug-in DLL needs the sanitizer's runtime DLLs beside it, and a\n"
+        "validate built with the same compiler: put them in the folder of pellucid-host.exe and\n"
+        "run validate on the DLL as on any other. Without one, the children already run with\n"
+        "what the heap offers against a use of freed memory (under Wine its heap checks).\n"
+#else
+        "validate runs every check in a child process; each child runs with glibc's MALLOC_PERTURB_\n"
+        "and MALLOC_CHECK_ set, so that a use of freed memory is more likely to crash than to pass.\n"
+        "For the rest, build the plug-in with the sanitizers and preload their runtimes into\n"
+        "validate, whose children inherit them:\n\n"
+        "  c++ -shared -fPIC -g -fsanitize=address,undefined -fno-omit-frame-pointer ... -o plugin.so\n"
+        "  LD_PRELOAD=\"$(c++ -print-file-name=libasan.so) $(c++ -print-file-name=libubsan.so)\" \\\n"
+        "    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \\\n"
+        "    pellucid-host validate plugin.so\n\n"
+        "A sanitizer's finding ends the check as crashed, with the finding's summary line; the\n"
+        "child's whole report is in the JSON and JUnit output of that check.\n"
+#endif
+    );
+}
+
+// Usage errors of the files, found before any check runs.
+bool CheckFiles(const Options& options, std::string* error) {
+    if (!IsPluginFile(options.file, error)) return false;
+    for (const std::string* report : {&options.json, &options.junit}) {
+        if (report->empty()) continue;
+        std::error_code ignored;
+        if (std::filesystem::is_directory(*report, ignored)) return *error = *report + " is a folder", false;
+        // The report is written beside itself and renamed over: that file must be possible.
+        std::string probe = *report + ".tmp";
+        bool existed = std::filesystem::exists(probe, ignored);
+        std::ofstream out(probe, std::ios::app);
+        bool writable = static_cast<bool>(out);
+        out.close();
+        if (writable && !existed) std::filesystem::remove(probe, ignored);
+        if (!writable) return *error = "cannot write " + *report, false;
+    }
     return true;
 }
 
 // False with `error` set on a usage error.
 bool Parse(int argc, char** argv, Options* options, std::string* error) {
-    for (int i = 0; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto value = [&](std::string* into) {
-            if (i + 1 >= argc) return *error = arg + " needs a value", false;
-            *into = argv[++i];
-            return true;
-        };
-        std::string text;
-        uint64_t number = 0;
-        if (arg == "--strictness") {
-            if (!value(&text)) return false;
-            if (!ParseNumber(text, &number) || number < 1 || number > 10) return *error = "--strictness takes 1 to 10", false;
-            options->strictness = static_cast<int>(number);
-        } else if (arg == "--seed") {
-            if (!value(&text)) return false;
-            if (!ParseNumber(text, &options->seed)) return *error = "--seed takes a non-negative number", false;
-            options->seed_given = true;
-        } else if (arg == "--timeout") {
-            if (!value(&text)) return false;
-            if (!ParseNumber(text, &number) || number < 1 || number > 86400) return *error = "--timeout takes seconds", false;
-            options->timeout = static_cast<int>(number);
-        } else if (arg == "--only") {
-            if (!value(&text)) return false;
-            for (size_t start = 0; start <= text.size();) {
-                size_t comma = text.find(',', start);
-                std::string id = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-                if (!id.empty()) options->only.push_back(id);
-                if (comma == std::string::npos) break;
-                start = comma + 1;
-            }
-        } else if (arg == "--json") {
-            if (!value(&options->json)) return false;
-        } else if (arg == "--list") {
-            options->list = true;
-        } else if (arg == "--child") {
-            if (!value(&options->child)) return false;
-        } else if (!arg.empty() && arg[0] == '-') {
-            return *error = "unknown option " + arg, false;
-        } else if (options->file.empty()) {
-            options->file = arg;
-        } else {
-            return *error = "one plug-in file at a time", false;
-        }
+    CLI::App app("pellucid-host validate");
+    app.set_help_flag();
+    std::string only;
+    app.add_option("file", options->file);
+    app.add_option("--strictness", options->strictness)->check(CLI::Range(1, 10));
+    app.add_option("--seed", options->seed)->check(CLI::NonNegativeNumber);
+    app.add_option("--only", only);
+    app.add_option("-j,--jobs", options->jobs)->check(CLI::Range(1, 256));
+    app.add_option("--repeat", options->repeat)->check(CLI::Range(1, 10000));
+    app.add_flag("--randomise,--randomize", options->randomise);
+    app.add_option("--timeout", options->timeout)->check(CLI::Range(1, 86400));
+    app.add_flag("--warnings-fail", options->warnings_fail);
+    app.add_option("--json", options->json);
+    app.add_option("--junit", options->junit);
+    app.add_flag("--list", options->list);
+    app.add_flag("--rules", options->rules);
+    app.add_flag("--sanitized", options->sanitized);
+    app.add_option("--child", options->child)->group("");
+    app.add_option(kChannelOption, options->channel)->group("");
+    std::vector<std::string> arguments;
+    for (int i = argc - 1; i >= 0; --i) arguments.push_back(argv[i]);  // CLI11 takes them last first
+    try {
+        app.parse(arguments);
+    } catch (const CLI::ParseError& failure) {
+        return *error = failure.what(), false;
     }
-    if (!options->list && options->file.empty()) return *error = "no plug-in file", false;
+    options->seed_given = app.count("--seed") > 0;
+    for (size_t start = 0; start <= only.size();) {
+        size_t comma = only.find(',', start);
+        std::string id = only.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (!id.empty()) options->only.push_back(id);
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    if (!options->list && !options->rules && !options->sanitized && options->file.empty()) {
+        return *error = "no plug-in file", false;
+    }
     for (const std::string& id : options->only) {
         bool known = false;
         for (const Check& check : AllChecks()) {
@@ -261,9 +367,71 @@ bool Parse(int argc, char** argv, Options* options, std::string* error) {
     return true;
 }
 
+uint64_t DrawSeed() { return std::random_device()() % 1000000000u; }
+
+// One run of a check in a round, or its skip, in the order of --list.
+struct Task {
+    const Check* check;
+    int round;
+    uint64_t seed;
+};
+
+// Runs the tasks on `jobs` threads, each waiting on its own child, and hands every result
+// to `report` in the order of the tasks, as soon as it and all before it are in.
+void RunTasks(const Options& options, const std::vector<Task>& tasks, int jobs,
+              const std::function<void(size_t, Result&)>& report) {
+    std::vector<std::optional<Result>> results(tasks.size());
+    std::mutex lock;
+    std::condition_variable arrived;
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i; (i = next++) < tasks.size();) {
+            const Task& task = tasks[i];
+            Result result;
+            if (task.check->level > options.strictness) {
+                result.check = task.check;
+                result.round = task.round;
+                result.seed = task.seed;
+                result.outcome = Outcome::kSkipped;
+                result.detail = "starts at strictness " + std::to_string(task.check->level);
+            } else {
+                result = RunCheck(options, *task.check, task.round, task.seed);
+            }
+            std::lock_guard<std::mutex> hold(lock);
+            results[i] = std::move(result);
+            arrived.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int i = 0; i < jobs; ++i) workers.emplace_back(work);
+    for (size_t i = 0; i < tasks.size(); ++i) {
+        std::unique_lock<std::mutex> hold(lock);
+        arrived.wait(hold, [&] { return results[i].has_value(); });
+        Result result = std::move(*results[i]);
+        hold.unlock();
+        report(i, result);
+    }
+    for (std::thread& worker : workers) worker.join();
+}
+
 }  // namespace
 
-void Note(std::string text) { g_note = std::move(text); }
+void Note(std::string text) { ToParent("note", text); }
+
+void Tally(const std::string& name, long count) { ToParent("tally", name + " " + std::to_string(count)); }
+
+namespace {
+std::string g_step_context;
+}  // namespace
+
+void Step(std::string what) { ToParent("step", g_step_context.empty() ? what : g_step_context + ": " + what); }
+
+void StepContext(std::string where) {
+    g_step_context = std::move(where);
+    ToParent("step", g_step_context);
+}
+
+void Warn(const std::string& rule, const std::string& seen) { g_warnings.push_back(Warning{rule, seen}); }
 
 const std::vector<Check>& AllChecks() {
     static const std::vector<Check> checks = [] {
@@ -281,7 +449,7 @@ const std::vector<Check>& AllChecks() {
 int Main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
-            std::printf("%s\n(--list prints the checks, the strictness each starts at and what it proves)\n", kUsage);
+            std::printf("%s\n%s", kUsage, kHelp);
             return 0;
         }
     }
@@ -291,32 +459,53 @@ int Main(int argc, char** argv) {
         std::fprintf(stderr, "pellucid-host validate: %s\n%s\n", error.c_str(), kUsage);
         return 2;
     }
-    if (options.list) {
-        List();
-        return 0;
-    }
+    if (options.list) return List(), 0;
+    if (options.rules) return ListRules(), 0;
+    if (options.sanitized) return Sanitized(), 0;
     if (!options.child.empty()) return RunInChild(options);
-    if (!options.seed_given) options.seed = std::random_device()() % 1000000000u;
-
-    std::vector<Result> results;
-    int passed = 0, failed = 0;
-    for (const Check& check : AllChecks()) {
-        if (!Selected(options, check)) continue;
-        Result result = check.level > options.strictness
-                            ? Result{&check, "skipped", "", "starts at strictness " + std::to_string(check.level)}
-                            : RunCheck(options, check);
-        passed += result.outcome == "passed" ? 1 : 0;
-        failed += Failed(result) ? 1 : 0;
-        std::printf("%s\n", ReportLine(options, result).c_str());
-        std::fflush(stdout);
-        results.push_back(std::move(result));
-    }
-    std::printf("%d passed, %d failed\n", passed, failed);
-    if (!options.json.empty() && !WriteJson(options, results, passed, failed)) {
-        std::fprintf(stderr, "pellucid-host validate: cannot write %s\n", options.json.c_str());
+    if (!CheckFiles(options, &error)) {
+        std::fprintf(stderr, "pellucid-host validate: %s\n", error.c_str());
         return 2;
     }
-    return failed == 0 ? 0 : 1;
+
+    RunInfo run{options.file, options.strictness, {}, options.warnings_fail};
+    for (int round = 1; round <= options.repeat; ++round) {
+        bool drawn = round == 1 ? !options.seed_given : options.randomise;
+        run.seeds.push_back(drawn ? DrawSeed() : round == 1 ? options.seed : run.seeds.front());
+    }
+    std::vector<Task> tasks;
+    for (int round = 1; round <= options.repeat; ++round) {
+        for (const Check& check : AllChecks()) {
+            if (Selected(options, check)) tasks.push_back(Task{&check, round, run.seeds[static_cast<size_t>(round - 1)]});
+        }
+    }
+    int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    PrepareChildEnvironment();
+
+    std::vector<Result> results;
+    Counts counts;
+    bool failed = false;
+    RunTasks(options, tasks, jobs, [&](size_t i, Result& result) {
+        if (options.repeat > 1 && (i == 0 || tasks[i - 1].round != result.round)) {
+            std::printf("round %d of %d, seed %llu\n", result.round, options.repeat,
+                        static_cast<unsigned long long>(result.seed));
+        }
+        counts.Add(result.outcome);
+        failed = failed || Fails(result, options.warnings_fail);
+        std::printf("%s\n", ReportText(result, options.repeat).c_str());
+        std::fflush(stdout);
+        results.push_back(std::move(result));
+    });
+    if (options.randomise) std::printf("(a round replays with --seed and its seed, the same --strictness and --only)\n");
+    std::printf("%s\n", ClosingLine(counts).c_str());
+    for (const auto& [file, text] : {std::pair{options.json, &JsonReport}, std::pair{options.junit, &JUnitReport}}) {
+        if (file.empty()) continue;
+        if (!WriteFileAtomically(file, text(run, results, counts), &error)) {
+            std::fprintf(stderr, "pellucid-host validate: cannot write %s: %s\n", file.c_str(), error.c_str());
+            return 2;
+        }
+    }
+    return failed ? 1 : 0;
 }
 
 }  // namespace host::validate

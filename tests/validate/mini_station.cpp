@@ -13,6 +13,8 @@
 //   9 reentry    an answered question relabels the button whatever happened meanwhile
 //  10 memory     every start keeps 256 KiB it never frees
 //  11 gestures   the fifth press crashes
+//  12 warning    shows its window with the boolean byte 2, which real hosts read as true
+//  13 hang       the fifth press never returns
 // It uses the C boundary's headers and the system's module loader, nothing else.
 #include <cstdint>
 #include <cstdio>
@@ -80,7 +82,7 @@ void Listen(int32_t widget, const char* type, MQWidgetEventProc_Fn* proc) {
 }
 
 void Show(bool shown) {
-    unsigned char visible = shown ? 1 : 0;
+    unsigned char visible = shown ? (MINI_FAULT == 12 ? 2 : 1) : 0;
     if (g_window != 0) Set(g_window, MQKEY_VISIBLE, &visible);
 }
 
@@ -94,6 +96,10 @@ int32_t OnAsk(void*, void*, void*) {
     if (MINI_FAULT == 11 && ++g_ever_pressed == 5) {
         volatile int32_t* nowhere = nullptr;
         *nowhere = 1;
+    }
+    if (MINI_FAULT == 13 && ++g_ever_pressed == 5) {
+        for (volatile bool forever = true; forever;) {
+        }
     }
     ++g_presses;
     int32_t generation = g_generation, result = 0;

@@ -18,19 +18,19 @@ void WidgetModel::MessageBox(Request& request) {
     box.message = message != nullptr ? Utf8(message) : "";
     box.title = title != nullptr ? Utf8(title) : "";
     if (box.type != MQBOX_TYPE) {
-        Report(request, "box.bad-type", "\"type\" of a message box is " + QuotedText(MQBOX_TYPE));
+        Report(request, Rule::kBoxBadType, "\"type\" of a message box is " + QuotedText(MQBOX_TYPE));
     }
     if (box.messagetype != MQBOX_OKCANCEL) {
-        Report(request, "box.unknown-kind", "the host has no message box " + QuotedText(box.messagetype));
+        Report(request, Rule::kBoxUnknownKind, "the host has no message box " + QuotedText(box.messagetype));
     }
     const Widget* owner = Find(box.parent);
     if (owner == nullptr || owner->type != MQWIDGET_TYPE_WINDOW) {
-        Report(request, "box.parent-not-window",
+        Report(request, Rule::kBoxParentNotWindow,
                "the parent of a message box is a window; " + std::to_string(box.parent) + " is not");
     }
-    if (message == nullptr) Report(request, "box.missing-option", "a message box needs a \"message\"");
+    if (message == nullptr) Report(request, Rule::kBoxMissingOption, "a message box needs a \"message\"");
     if (result == nullptr) {
-        Report(request, "box.missing-option", "a message box needs a \"result\" out-value");
+        Report(request, Rule::kBoxMissingOption, "a message box needs a \"result\" out-value");
         boxes_.push_back(box);
         return;
     }

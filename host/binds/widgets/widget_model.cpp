@@ -74,8 +74,8 @@ int32_t WidgetModel::NewId() {
     return next_id_++;
 }
 
-void WidgetModel::Report(const Request& request, const char* rule_id, std::string detail) {
-    TheBreaches().Report(rule_id, request.Call(), std::move(detail));
+void WidgetModel::Report(const Request& request, Rule rule, std::string detail) {
+    TheBreaches().Report(rule, request.Call(), std::move(detail));
 }
 
 // Why `id` names no widget, for a request that needs one; `role` is "" for the widget the
@@ -83,14 +83,14 @@ void WidgetModel::Report(const Request& request, const char* rule_id, std::strin
 void WidgetModel::ReportAbsent(const Request& request, int32_t id, const char* role) {
     std::string widget = "widget " + std::to_string(id);
     auto deleted = deleted_.find(id);
-    if (id == 0) return Report(request, "widget.id-zero", role + std::string("widget id 0 names no widget"));
-    if (deleted == deleted_.end()) return Report(request, "widget.unknown-id", role + widget + " does not exist");
+    if (id == 0) return Report(request, host::Rule::kWidgetIdZero, role + std::string("widget id 0 names no widget"));
+    if (deleted == deleted_.end()) return Report(request, host::Rule::kWidgetUnknownId, role + widget + " does not exist");
     if (deleted->second != 0) {
-        return Report(request, "widget.deleted-with-parent",
+        return Report(request, host::Rule::kWidgetDeletedWithParent,
                       role + widget + " was deleted with widget " + std::to_string(deleted->second));
     }
-    const char* rule_id = request.op == MQWIDGET_DELETE && *role == 0 ? "widget.deleted-twice" : "widget.deleted";
-    Report(request, rule_id, role + widget + " was deleted before");
+    Rule rule = request.op == MQWIDGET_DELETE && *role == 0 ? Rule::kWidgetDeletedTwice : Rule::kWidgetDeleted;
+    Report(request, rule, role + widget + " was deleted before");
 }
 
 // ---- Requests -------------------------------------------------------------------------
@@ -111,7 +111,7 @@ void WidgetModel::Dispatch(Request& request) {
     case MQWIDGET_MESSAGEBOX:
     case MQWIDGET_GET_SYSTEM:
     case MQWIDGET_CREATE:
-        if (widget != 0) Report(request, "widget.not-on-id-zero", std::string(OpName(op)) + " is sent with widget id 0");
+        if (widget != 0) Report(request, host::Rule::kWidgetNotOnIdZero, std::string(OpName(op)) + " is sent with widget id 0");
         break;
     case MQWIDGET_DELETE:
         if (TakeLateDelete(widget)) return;
@@ -125,7 +125,7 @@ void WidgetModel::Dispatch(Request& request) {
         if (!Exists(widget)) return ReportAbsent(request, widget, "");
         break;
     default:
-        return Report(request, "widget.unknown-op", "unknown operation code");
+        return Report(request, host::Rule::kWidgetUnknownOp, "unknown operation code");
     }
     switch (op) {
     case MQWIDGET_MESSAGEBOX: return MessageBox(request);

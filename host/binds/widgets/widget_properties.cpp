@@ -45,23 +45,23 @@ unsigned TypeBit(const std::string& type) {
 const MQOption* WidgetModel::PropertyEntry(const Request& request, const Widget& widget, bool set) {
     const char* op = set ? "SetValue" : "GetValue";
     if (request.Count() != 1) {
-        return Report(request, "widget.not-one-key", std::string(op) + " takes exactly one property key"), nullptr;
+        return Report(request, host::Rule::kWidgetNotOneKey, std::string(op) + " takes exactly one property key"), nullptr;
     }
     const MQOption& entry = request.options[0];
     std::string key = QuotedText(entry.name);
     const Property* property = FindProperty(entry.name);
-    if (property == nullptr) return Report(request, "widget.unknown-property", "there is no property " + key), nullptr;
+    if (property == nullptr) return Report(request, host::Rule::kWidgetUnknownProperty, "there is no property " + key), nullptr;
     if ((property->types & TypeBit(widget.type)) == 0) {
-        return Report(request, "widget.property-of-other-type", key + " is not a property of " + Article(widget.type)),
+        return Report(request, host::Rule::kWidgetPropertyOfOtherType, key + " is not a property of " + Article(widget.type)),
                nullptr;
     }
     if (!(set ? property->writable : property->readable)) {
-        return Report(request, set ? "widget.read-only" : "widget.write-only",
+        return Report(request, set ? host::Rule::kWidgetReadOnly : host::Rule::kWidgetWriteOnly,
                       key + (set ? " cannot be set" : " cannot be read")),
                nullptr;
     }
     if (entry.value == nullptr) {
-        return Report(request, "widget.no-value", key + (set ? " has no value" : " has no storage to write to")),
+        return Report(request, host::Rule::kWidgetNoValue, key + (set ? " has no value" : " has no storage to write to")),
                nullptr;
     }
     return &entry;
@@ -103,7 +103,7 @@ void WidgetModel::SetValue(Request& request) {
     auto read_bool = [&] {
         unsigned byte = *static_cast<const unsigned char*>(entry.value);
         if (byte > 1) {
-            Report(request, "widget.bool-not-0-or-1",
+            Report(request, host::Rule::kWidgetBoolNot0Or1,
                    QuotedText(key) + " is a one-byte boolean, 0 or 1, not " + std::to_string(byte));
         }
         return byte != 0;
@@ -121,12 +121,12 @@ void WidgetModel::SetValue(Request& request) {
     else if (key == MQKEY_ALIGNMENT) {
         std::string alignment = static_cast<const char*>(entry.value);
         if (alignment != MQKEY_HORZ && alignment != MQKEY_VERT) {
-            return Report(request, "widget.bad-value", "\"alignment\" is \"horz\" or \"vert\", not " + QuotedText(alignment));
+            return Report(request, host::Rule::kWidgetBadValue, "\"alignment\" is \"horz\" or \"vert\", not " + QuotedText(alignment));
         }
         widget.alignment = alignment;
     }
     else if (key == MQKEY_MATRIXCOLUMN) {
-        if (read_int() < 0) return Report(request, "widget.bad-value", "\"matrixcolumn\" cannot be negative");
+        if (read_int() < 0) return Report(request, host::Rule::kWidgetBadValue, "\"matrixcolumn\" cannot be negative");
         widget.matrixcolumn = read_int();
     }
     else if (key == MQKEY_TEXT) widget.text = read_wide();
@@ -151,8 +151,8 @@ void WidgetModel::AddEvent(Request& request) {
     Widget& widget = *FindMutable(request.widget);
     const char* type = request.Keyword(MQWIDGET_KEY_TYPE);
     void* proc = request.Value(MQWIDGET_KEY_PROC);
-    if (type == nullptr) return Report(request, "widget.missing-option", "AddEvent needs a \"type\"");
-    if (proc == nullptr) return Report(request, "widget.missing-option", "AddEvent needs a \"proc\"");
+    if (type == nullptr) return Report(request, host::Rule::kWidgetMissingOption, "AddEvent needs a \"type\"");
+    if (proc == nullptr) return Report(request, host::Rule::kWidgetMissingOption, "AddEvent needs a \"proc\"");
     WidgetEventRegistration registration;
     registration.type = type;
     registration.proc = reinterpret_cast<MQWidgetEventProc_Fn*>(proc);
@@ -166,11 +166,11 @@ void WidgetModel::AddEvent(Request& request) {
 void WidgetModel::GetSystem(Request& request) {
     const char* system = request.Keyword(MQWIDGET_KEY_SYSTEM);
     int32_t* result = request.Int(MQWIDGET_KEY_RESULT);
-    if (system == nullptr) return Report(request, "widget.missing-option", "GetSystem needs a \"system\"");
+    if (system == nullptr) return Report(request, host::Rule::kWidgetMissingOption, "GetSystem needs a \"system\"");
     if (std::strcmp(system, MQWIDGET_SYSTEM_MAIN_WINDOW) != 0) {
-        return Report(request, "widget.unknown-system-value", "the host has no system value " + QuotedText(system));
+        return Report(request, host::Rule::kWidgetUnknownSystemValue, "the host has no system value " + QuotedText(system));
     }
-    if (result == nullptr) return Report(request, "widget.missing-option", "GetSystem needs a \"result\" out-value");
+    if (result == nullptr) return Report(request, host::Rule::kWidgetMissingOption, "GetSystem needs a \"result\" out-value");
     if (answers_main_window_) *result = main_window_;
 }
 

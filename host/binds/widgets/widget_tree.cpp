@@ -18,12 +18,12 @@ void Erase(std::vector<int32_t>& ids, int32_t id) { ids.erase(std::remove(ids.be
 void WidgetModel::Create(Request& request) {
     const char* type = request.Keyword(MQWIDGET_KEY_TYPE);
     int32_t* id = request.Int(MQWIDGET_KEY_ID);
-    if (type == nullptr) return Report(request, "widget.missing-option", "Create needs a \"type\"");
+    if (type == nullptr) return Report(request, host::Rule::kWidgetMissingOption, "Create needs a \"type\"");
     std::string kind = type;
     if (kind != MQWIDGET_TYPE_WINDOW && kind != MQWIDGET_TYPE_FRAME && kind != MQWIDGET_TYPE_BUTTON) {
-        return Report(request, "widget.unknown-type", "there is no widget type " + QuotedText(kind));
+        return Report(request, host::Rule::kWidgetUnknownType, "there is no widget type " + QuotedText(kind));
     }
-    if (id == nullptr) return Report(request, "widget.missing-option", "Create needs an \"id\" out-value");
+    if (id == nullptr) return Report(request, host::Rule::kWidgetMissingOption, "Create needs an \"id\" out-value");
     if (refused_creates_ > 0) {
         --refused_creates_;
         return;
@@ -43,9 +43,9 @@ void WidgetModel::Create(Request& request) {
 
 void WidgetModel::Delete(Request& request) {
     if (request.widget == main_window_) {
-        return Report(request, "widget.main-window-deleted", "the main window is the host's own; a plug-in never deletes it");
+        return Report(request, host::Rule::kWidgetMainWindowDeleted, "the main window is the host's own; a plug-in never deletes it");
     }
-    if (request.Count() != 0) Report(request, "widget.delete-with-options", "Delete takes no options");
+    if (request.Count() != 0) Report(request, host::Rule::kWidgetDeleteWithOptions, "Delete takes no options");
     DeleteTree(request.widget, 0);
 }
 
@@ -78,23 +78,23 @@ void WidgetModel::AddChild(Request& request) {
     Widget& parent = *FindMutable(request.widget);
     const int32_t* child_id = request.Int(MQWIDGET_KEY_CHILD);
     int32_t* result = request.Int(MQWIDGET_KEY_RESULT);
-    if (child_id == nullptr) return Report(request, "widget.missing-option", "AddChild needs a \"child\"");
+    if (child_id == nullptr) return Report(request, host::Rule::kWidgetMissingOption, "AddChild needs a \"child\"");
     Widget* child = FindMutable(*child_id);
     if (child == nullptr) return ReportAbsent(request, *child_id, "child: ");
-    if (parent.type == MQWIDGET_TYPE_BUTTON) return Report(request, "widget.not-a-container", "a button holds no children");
+    if (parent.type == MQWIDGET_TYPE_BUTTON) return Report(request, host::Rule::kWidgetNotAContainer, "a button holds no children");
     if (child->type == MQWIDGET_TYPE_WINDOW) {
-        return Report(request, "widget.window-as-child",
+        return Report(request, host::Rule::kWidgetWindowAsChild,
                       "widget " + std::to_string(child->id) + " is a window: windows go in windows through AddChildWindow");
     }
     for (const Widget* around = &parent; around != nullptr; around = Find(around->parent)) {
         if (around->id == child->id) {
-            return Report(request, "widget.inside-itself",
+            return Report(request, host::Rule::kWidgetInsideItself,
                           "placing widget " + std::to_string(child->id) + " in widget " + std::to_string(parent.id) +
                               " would place it inside itself");
         }
     }
     if (child->parent != 0) {
-        return Report(request, "widget.already-placed",
+        return Report(request, host::Rule::kWidgetAlreadyPlaced,
                       "widget " + std::to_string(child->id) + " is already placed in widget " +
                           std::to_string(child->parent));
     }
@@ -106,11 +106,11 @@ void WidgetModel::AddChild(Request& request) {
 void WidgetModel::RemoveChild(Request& request) {
     Widget& parent = *FindMutable(request.widget);
     const int32_t* child_id = request.Int(MQWIDGET_KEY_CHILD);
-    if (child_id == nullptr) return Report(request, "widget.missing-option", "RemoveChild needs a \"child\"");
+    if (child_id == nullptr) return Report(request, host::Rule::kWidgetMissingOption, "RemoveChild needs a \"child\"");
     Widget* child = FindMutable(*child_id);
     if (child == nullptr) return ReportAbsent(request, *child_id, "child: ");
     if (child->parent != parent.id) {
-        return Report(request, "widget.not-placed-there",
+        return Report(request, host::Rule::kWidgetNotPlacedThere,
                       "widget " + std::to_string(child->id) + " is not placed in widget " + std::to_string(parent.id));
     }
     Erase(parent.children, child->id);
@@ -122,23 +122,23 @@ void WidgetModel::AddChildWindow(Request& request) {
     const int32_t* child_id = request.Int(MQWIDGET_KEY_CHILD);
     int32_t* result = request.Int(MQWIDGET_KEY_RESULT);
     if (parent.type != MQWIDGET_TYPE_WINDOW) {
-        return Report(request, "widget.not-a-window",
+        return Report(request, host::Rule::kWidgetNotAWindow,
                       "widget " + std::to_string(parent.id) + " is " + Article(parent.type) + ", not a window");
     }
-    if (child_id == nullptr) return Report(request, "widget.missing-option", "AddChildWindow needs a \"child\"");
+    if (child_id == nullptr) return Report(request, host::Rule::kWidgetMissingOption, "AddChildWindow needs a \"child\"");
     Widget* child = FindMutable(*child_id);
     if (child == nullptr) return ReportAbsent(request, *child_id, "child: ");
     if (child->type != MQWIDGET_TYPE_WINDOW || child->main) {
-        return Report(request, "widget.not-a-child-window",
+        return Report(request, host::Rule::kWidgetNotAChildWindow,
                       "widget " + std::to_string(child->id) + " cannot be a child window");
     }
     for (const Widget* above = &parent; above != nullptr; above = Find(above->owner)) {
         if (above->id == child->id) {
-            return Report(request, "widget.inside-itself", "a window cannot be a child window of itself");
+            return Report(request, host::Rule::kWidgetInsideItself, "a window cannot be a child window of itself");
         }
     }
     if (child->owner != 0) {
-        return Report(request, "widget.already-placed",
+        return Report(request, host::Rule::kWidgetAlreadyPlaced,
                       "window " + std::to_string(child->id) + " is already a child window of window " +
                           std::to_string(child->owner));
     }

@@ -211,7 +211,7 @@ private:
     EventOutcome Deliver(int32_t id, const std::string& type, OptionList& options, MQDocument document);
     void Dispatch(Request& request);
     void RaiseArmedEvent(const Request& request);
-    void Report(const Request& request, const char* rule_id, std::string detail);
+    void Report(const Request& request, Rule rule, std::string detail);
     void ReportAbsent(const Request& request, int32_t id, const char* role);
 
     void Create(Request& request);
