@@ -43,11 +43,7 @@ class Overwrite {
 public:
     // `old` is the slot being overwritten, null when the list does not reach it yet.
     Overwrite(Slot* old, size_t objects) : old_(old), room_(objects) {
-        if (old_ == nullptr || old_->empty()) {
-            Rebuild();
-        } else {
-            met_.reserve(objects);
-        }
+        if (old_ == nullptr || old_->empty()) Rebuild();
     }
 
     // Of objects sharing a name the last in document order decides.
@@ -55,6 +51,8 @@ public:
         if (!fresh_) {
             auto found = old_->find(name);
             if (found != old_->end()) {
+                // Room for all at the first name met, none when the first is new.
+                if (met_.empty()) met_.reserve(room_);
                 met_.push_back(Met{found, visible});
                 return;
             }

@@ -8,7 +8,6 @@
 #include "abi/records.h"
 #include "abi/widget_events.h"
 #include "abi/widget_ops.h"
-#include "plugin/dispatch.h"
 #include "plugin/host_api.h"
 #include "widgets/widget_events.h"
 
@@ -105,6 +104,8 @@ Outcome Disarm() {
     g_armed = false;
     return Outcome{g_count, g_failed};
 }
+
+bool Failed() { return g_failed; }
 
 }  // namespace failing_allocator
 

@@ -30,6 +30,8 @@ struct Outcome {
 };
 // Stops counting and tells what happened since Arm.
 Outcome Disarm();
+// Whether the allocation chosen by the last Arm has failed, armed or not.
+bool Failed();
 
 // Marks the code that runs in its lifetime as the plug-in's (or not).
 class PluginSide {
