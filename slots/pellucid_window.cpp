@@ -20,6 +20,20 @@ std::shared_ptr<MQWidgetEventClosureBase> Closure(PellucidWindow* owner, PlainHa
     return std::shared_ptr<MQWidgetEventClosureBase>(new MQWidgetEventClosure<PellucidWindow>(owner, method));
 }
 
+// A row button in `matrix` with its text and its handler for "leftdown", listed in `made`
+// before anything else can fail, so that a build that fails finds every button it made.
+MQButton* MakeRowButton(PellucidWindow* window, MQFrame* matrix, const platform::WideString& text,
+                        MouseHandler handler, std::vector<MQButton*>& made) {
+    made.reserve(made.size() + 1);
+    MQButton* button = window->CreateButton(matrix, platform::WideString());
+    made.push_back(button);
+    button->SetText(text);
+    button->AddEventHandler(MQEVT_LEFTDOWN, Closure(window, handler));
+    button->SetOutSpace(0.0);
+    button->SetInSpace(0.0);
+    return button;
+}
+
 // Holds the lock for one scope, and releases it however the scope ends.
 class LockHeld {
 public:
@@ -71,24 +85,10 @@ void PellucidWindow::BuildRows(MQWidgetBase* parent) {
         matrix->SetInSpace(0.0);
         matrix->SetOutSpace(0.0);
         // The row count is read afresh for every row.
-        // Room in `made` comes before each button, so that no button is left unlisted.
         for (Row row = 0; row < plugin->rowCount; ++row) {
-            made.reserve(made.size() + 1);
-            MQButton* store = CreateButton(matrix, platform::WideString());
-            made.push_back(store);
-            store->SetText(WIDE("S"));
-            store->AddEventHandler(MQEVT_LEFTDOWN, Closure(this, &PellucidWindow::OnStoreClick));
-            store->SetOutSpace(0.0);
-            store->SetInSpace(0.0);
+            MQButton* store = MakeRowButton(this, matrix, WIDE("S"), &PellucidWindow::OnStoreClick, made);
             if (plugin->SlotHoldsEntries(row)) store->SetDown(true);
-
-            made.reserve(made.size() + 1);
-            MQButton* recall = CreateButton(matrix, platform::WideString());
-            made.push_back(recall);
-            recall->SetText(WIDE("R"));
-            recall->AddEventHandler(MQEVT_LEFTDOWN, Closure(this, &PellucidWindow::OnRecallClick));
-            recall->SetOutSpace(0.0);
-            recall->SetInSpace(0.0);
+            MakeRowButton(this, matrix, WIDE("R"), &PellucidWindow::OnRecallClick, made);
         }
     } catch (...) {
         for (auto button = made.rbegin(); button != made.rend(); ++button) DeleteWidget(*button);
