@@ -18,9 +18,9 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
-#include "host/cli/settings_path.h"
-#include "host/file_io.h"
-#include "host/plugin_module.h"
+#include "host/drive/plugin_module.h"
+#include "host/files/file_io.h"
+#include "host/files/settings_path.h"
 #include "host/serve/host_thread.h"
 #include "host/serve/serve.h"
 #include "host/serve/served_host.h"
