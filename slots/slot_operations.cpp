@@ -117,52 +117,67 @@ private:
     std::optional<Slot> fresh_;
 };
 
-// An append under way: the names the slot lacks go into a slot of their own that shares
-// the old one's memory, the flags of the names it holds are noted, and only once the visit
-// is over do the new entries join the slot, after room has been made for them, and the
-// flags change. Joining moves nodes from one table to the other and allocates nothing.
+// An append under way. A name the slot lacks is added to it at once, and noted; the flag
+// of a name it holds (or was given by the append) is only noted, and set once the visit
+// is over, in document order, so that of objects sharing a name the last decides. When an allocation
+// fails on the way, the names added are taken out again (which allocates nothing), so the
+// slot holds what it held before, with its flags. Nodes are never moved between tables:
+// the standard library's node handles do not give back a copy of a stateful allocator.
 class Append {
 public:
-    Append(Slot* old, size_t objects)
-        : old_(old),
-          added_(old != nullptr ? Slot(0, SlotNameHash{}, std::equal_to<>{}, old->get_allocator()) : MakeSlot()) {
-        added_.max_load_factor(0.25f);
-        if (old_ != nullptr) updates_.reserve(std::min(old_->size(), objects));
+    Append(Slot* old, size_t objects) : old_(old) {
+        if (old_ == nullptr) {
+            fresh_.emplace(MakeSlot());
+            fresh_->reserve(objects);
+        } else {
+            old_->reserve(std::max(old_->size(), objects));  // the table only, not its contents
+            updates_.reserve(std::min(old_->size(), objects));
+        }
     }
+    ~Append() {
+        if (old_ == nullptr || committed_) return;
+        for (const std::string* name : added_) old_->erase(*name);
+    }
+    Append(const Append&) = delete;
+    Append& operator=(const Append&) = delete;
 
     void Add(std::string_view name, bool visible) {
-        if (old_ != nullptr) {
-            auto found = old_->find(name);
-            if (found != old_->end()) {
-                updates_.push_back(Update{found, visible});
-                return;
-            }
+        if (old_ == nullptr) {
+            auto [entry, added] = fresh_->emplace(name, visible);
+            if (!added) entry->second = visible;
+            return;
         }
-        auto [entry, added] = added_.emplace(name, visible);
-        if (!added) entry->second = visible;
+        auto found = old_->find(name);
+        if (found == old_->end()) {
+            if (added_.size() == added_.capacity()) added_.reserve(2 * added_.size() + 16);  // room first
+            auto entry = old_->emplace(name, visible).first;
+            added_.push_back(&entry->first);
+        } else {
+            updates_.push_back(Update{&found->second, visible});
+        }
     }
 
     // Throws before any change, or changes everything.
     void Commit(std::vector<Slot>& slots, size_t index, size_t rows) {
-        if (index >= slots.size()) {
+        if (old_ == nullptr) {
             slots.resize(rows, MakeSlot());
-            slots[index].swap(added_);
+            slots[index].swap(*fresh_);
             return;
         }
-        Slot& slot = slots[index];
-        slot.reserve(slot.size() + added_.size());
-        slot.merge(added_);
-        for (const Update& update : updates_) update.entry->second = update.visible;
+        committed_ = true;
+        for (const Update& update : updates_) *update.flag = update.visible;
     }
 
 private:
     struct Update {
-        Slot::iterator entry;
+        bool* flag;  // an element's own, which stays where it is when the table grows
         bool visible;
     };
     Slot* old_;
-    Slot added_;
+    std::optional<Slot> fresh_;
+    std::vector<const std::string*> added_;
     std::vector<Update> updates_;
+    bool committed_ = false;
 };
 }  // namespace
 
