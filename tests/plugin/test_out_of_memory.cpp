@@ -415,7 +415,8 @@ TEST(OutOfMemory, SaveWritesTheElementWholeOrLeavesItAsGiven) {
             if (written != whole && written != "<plugin></plugin>") return "a part written: " + written.substr(0, 120);
             Picture trimmed = saved.before.slots;
             while (!trimmed.empty() && trimmed.back().empty()) trimmed.pop_back();
-            if (s.Slots() != trimmed) return "slots " + Text(s.Slots());
+            // Trimmed or, when the save failed before it trimmed, as it was.
+            if (s.Slots() != trimmed && s.Slots() != saved.before.slots) return "slots " + Text(s.Slots());
             return "";
         });
     ExpectSound(sweep, "SaveWritesTheElementWholeOrLeavesItAsGiven", kDocumentObjects, kDocumentObjects);
