@@ -9,11 +9,15 @@
 //   nothing), through the file form each time;
 // - the slots after the second load are those after the first, less the empty slots at the
 //   end, which a save drops.
+// An attribute "fail" of the top element chooses one of the plug-in's allocations during
+// the first load to fail (counted from 1): the load must then leave no slot and five rows,
+// as the plug-in had before it.
 // The same bytes also fill the plug-in's section of the host's settings, as a settings file
 // of another version or a damaged one would: the start reads whatever "Pellucid_activate",
 // "PosX" and "PosY" hold, and the stop writes the shown state and the window's place back
 // as the last elements of their names.
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -116,10 +120,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int32_t window = plugin.window->GetID();
     FUZZ_CHECK(host::TheWidgets().Find(window)->visible == plugin.active, "shown exactly when active");
 
-    Load(*tree);
+    uint64_t fail_at = 0;
+    if (const std::string* fail = tree->FindAttribute("fail")) fail_at = std::strtoull(fail->c_str(), nullptr, 10);
+    {
+        fuzz::OutOfMemory out_of_memory(fail_at);
+        Load(*tree);
+    }
     fuzz::CheckInvariants(true);
     std::vector<Slot> first = plugin.slots;
-    std::vector<Slot> expected = SlotsOf(*tree);
+    std::vector<Slot> expected = fuzz::RanOutOfMemory() ? std::vector<Slot>() : SlotsOf(*tree);
     FUZZ_CHECK(first == expected, "read:\n" + fuzz::SlotsText(first) + "the tree holds:\n" + fuzz::SlotsText(expected));
     FUZZ_CHECK(static_cast<size_t>(plugin.rowCount) == std::max<size_t>(5, first.size()), RowsText(first, plugin.rowCount));
 

@@ -3,7 +3,8 @@
 // every number the dispatcher knows and some it does not, with arrays holding known and
 // unknown names, repeated names, null value pointers and values of every kind; finally it
 // is stopped. Nothing may crash, the host may see no broken rule, and the plug-in's
-// widgets must be whole while it runs and gone after it stopped.
+// widgets must be whole while it runs and gone after it stopped, also when an event runs
+// out of memory inside the plug-in at the allocation the input chooses.
 // The arrays are host::HostileArguments', which pellucid-host validate sends too.
 #include <vector>
 
@@ -32,7 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         int32_t event = choice < events.size() ? events[choice] : static_cast<int32_t>(in.U32());
         MQDocument target = in.Pick(4) == 0 ? nullptr : document.handle();
         host::HostileArguments args(document.handle(), &element);
-        fuzz::SendEvent(target, event, args.Decode(in, event));
+        void* argument = args.Decode(in, event);
+        {
+            fuzz::OutOfMemory out_of_memory(fuzz::ChooseFailure(in));
+            fuzz::SendEvent(target, event, argument);
+        }
         // A foreign "xml_elem" is refused by name; that breach is the input's, every
         // other one the plug-in's.
         for (const host::Breach& breach : host::TheBreaches().Take()) {

@@ -15,6 +15,7 @@
 #include "plugin/host_api.h"
 #include "slots/pellucid.h"
 #include "slots/pellucid_window.h"
+#include "support/failing_allocator.h"
 #include "widgets/widget_base.h"
 
 extern "C" int32_t MQOnEvent(void* document, int32_t event, void* argument);
@@ -36,11 +37,24 @@ void Fail(const std::string& rule, const std::string& detail) {
 
 Pellucid& ThePlugin() { return *static_cast<Pellucid*>(GetPluginClass()); }
 
-int32_t SendEvent(MQDocument document, int32_t event, void* argument) { return MQOnEvent(document, event, argument); }
+int32_t SendEvent(MQDocument document, int32_t event, void* argument) {
+    return failing_allocator::AsPlugin([&] { return MQOnEvent(document, event, argument); });
+}
+
+uint64_t ChooseFailure(ByteReader& in) { return in.Pick(4) == 0 ? 1 + in.Pick(128) : 0; }
+
+OutOfMemory::OutOfMemory(uint64_t fail_at) { failing_allocator::Arm(fail_at); }
+OutOfMemory::~OutOfMemory() { failing_allocator::Disarm(); }
+
+bool RanOutOfMemory() { return failing_allocator::Failed(); }
 
 void ResetAll(bool reuse_ids) {
     static const bool bound = BindHostApi(host::HostModuleFile().c_str()) == 1;
     if (!bound) Fail("the plug-in binds the stand-in host's functions");
+    static const bool interposed = (failing_allocator::InterposeHost(), true);
+    (void)interposed;
+    failing_allocator::Arm(0);  // nothing chosen yet
+    failing_allocator::Disarm();
     Pellucid& plugin = ThePlugin();
     if (plugin.window != nullptr) SendEvent(nullptr, MQEVENT_EXIT, nullptr);
     host::ResetHost();

@@ -36,6 +36,25 @@ Pellucid& ThePlugin();
 // The plug-in's export, called as the host calls it.
 int32_t SendEvent(MQDocument document, int32_t event, void* argument);
 
+// Out of memory inside the plug-in, as the input chooses: three steps in four run with
+// memory enough (0), the others fail one of the plug-in's allocations, the 1st to the
+// 128th, and only that one. The plug-in's allocations are counted by the test allocator
+// linked into every target (tests/support/failing_allocator.h).
+uint64_t ChooseFailure(ByteReader& in);
+
+// Fails the chosen allocation of the plug-in (none for 0) while it lives.
+class OutOfMemory {
+public:
+    explicit OutOfMemory(uint64_t fail_at);
+    ~OutOfMemory();
+    OutOfMemory(const OutOfMemory&) = delete;
+    OutOfMemory& operator=(const OutOfMemory&) = delete;
+};
+
+// Whether the allocation chosen last has failed: the checks of what a step should have
+// done then give way to the rules that hold whatever happens.
+bool RanOutOfMemory();
+
 // Brings host and plug-in back to the state every input starts from: the plug-in stopped
 // (event 2 when it was running) and its slots dropped, the host reset with its journal
 // off, freed widget ids reused when `reuse_ids`. The first call binds the host API.

@@ -22,14 +22,28 @@ int32_t MQSetting::LoadInt(const char* key, int32_t defaultValue) {
     return platform::WideToInt(text.c_str());
 }
 
-void MQSetting::SaveBool(const char* key, bool value) { SaveText(key, value ? WIDE("1") : WIDE("0")); }
+void MQSetting::SaveBool(const char* key, bool value) { Write(BoolEntry(key, value)); }
 
-void MQSetting::SaveInt(const char* key, int32_t value) { SaveText(key, platform::IntToWide(value)); }
+void MQSetting::SaveInt(const char* key, int32_t value) { Write(IntEntry(key, value)); }
 
-void MQSetting::SaveText(const char* key, const platform::WideString& text) {
-    if (key == nullptr) return;
-    if (MQXmlElement old = FindChildElement(section, key); old != nullptr) RemoveChildElement(section, old);
-    SetTextWide(AddChildElement(section, key), text);
+MQSetting::Entry MQSetting::BoolEntry(const char* key, bool value) {
+    return MakeEntry(key, value ? WIDE("1") : WIDE("0"));
+}
+
+MQSetting::Entry MQSetting::IntEntry(const char* key, int32_t value) {
+    return MakeEntry(key, platform::IntToWide(value));
+}
+
+MQSetting::Entry MQSetting::MakeEntry(const char* key, const platform::WideString& text) {
+    if (key == nullptr) return Entry{};
+    return Entry{AnsiToUtf8(key), WideToUtf8(text)};
+}
+
+// The old element goes only once everything for the new one is made.
+void MQSetting::Write(const Entry& entry) {
+    if (entry.key.empty()) return;
+    if (MQXmlElement old = FindChildElementUtf8(section, entry.key); old != nullptr) RemoveChildElement(section, old);
+    SetTextUtf8(AddChildElementUtf8(section, entry.key), entry.text);
 }
 
 std::unique_ptr<MQSetting> OpenSettingsSection(MQBasePlugin* plugin) {

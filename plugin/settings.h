@@ -38,12 +38,24 @@ public:
     void SaveBool(const char* key, bool value);
     void SaveInt(const char* key, int32_t value);
 
+    // A key and its text made ready for the host ahead of the write, so that several keys
+    // can be written together without running out of memory between them: what can fail
+    // happens in the making, and Write only calls the host.
+    struct Entry {
+        std::string key;   // UTF-8; empty for a null key, which Write skips
+        std::string text;  // UTF-8
+    };
+    static Entry BoolEntry(const char* key, bool value);
+    static Entry IntEntry(const char* key, int32_t value);
+    // Saves the entry as SaveBool and SaveInt do. Allocates nothing.
+    void Write(const Entry& entry);
+
     MQXmlElement settingsRoot;  // the host's "pluginsettings"; not owned
     MQXmlElement section;       // the plug-in's section under it; not owned
     std::string sectionName;
 
 private:
-    void SaveText(const char* key, const platform::WideString& text);
+    static Entry MakeEntry(const char* key, const platform::WideString& text);
 };
 
 // Opens the section of `plugin` (named by its GetPlugInID), adding it when it is not

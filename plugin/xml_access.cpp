@@ -31,16 +31,27 @@ std::string WideToUtf8(const platform::WideString& text) {
 
 MQXmlElement AddChildElement(MQXmlElement parent, const char* name) {
     if (parent == nullptr || name == nullptr) return nullptr;
-    std::string utf8 = AnsiToUtf8(name);
-    void* record[2] = {In(utf8), nullptr};
+    return AddChildElementUtf8(parent, AnsiToUtf8(name));
+}
+
+MQXmlElement AddChildElementUtf8(MQXmlElement parent, const std::string& name) {
+    if (parent == nullptr) return nullptr;
+    void* record[2] = {In(name), nullptr};
     g_host.MQXmlElem_Value(parent, MQXML_ADD_CHILD, record);
     return record[1];
 }
 
 MQXmlElement FindChildElement(MQXmlElement parent, const char* name) {
     if (parent == nullptr) return nullptr;
-    std::string utf8 = name != nullptr ? AnsiToUtf8(name) : std::string();
-    void* record[2] = {name != nullptr ? In(utf8) : nullptr, nullptr};
+    if (name != nullptr) return FindChildElementUtf8(parent, AnsiToUtf8(name));
+    void* record[2] = {nullptr, nullptr};
+    g_host.MQXmlElem_Value(parent, MQXML_FIRST_CHILD, record);
+    return record[1];
+}
+
+MQXmlElement FindChildElementUtf8(MQXmlElement parent, const std::string& name) {
+    if (parent == nullptr) return nullptr;
+    void* record[2] = {In(name), nullptr};
     g_host.MQXmlElem_Value(parent, MQXML_FIRST_CHILD, record);
     return record[1];
 }
@@ -78,15 +89,17 @@ bool GetTextWide(MQXmlElement element, platform::WideString& text) {
 
 void SetTextWide(MQXmlElement element, const platform::WideString& text) {
     if (element == nullptr) return;
-    std::string utf8 = WideToUtf8(text);
-    void* record[1] = {In(utf8)};
-    g_host.MQXmlElem_Value(element, MQXML_SET_TEXT, record);
+    SetTextUtf8(element, WideToUtf8(text));
 }
 
 void SetTextAnsi(MQXmlElement element, const std::string& text) {
     if (element == nullptr) return;
-    std::string utf8 = AnsiToUtf8(text);
-    void* record[1] = {In(utf8)};
+    SetTextUtf8(element, AnsiToUtf8(text));
+}
+
+void SetTextUtf8(MQXmlElement element, const std::string& text) {
+    if (element == nullptr) return;
+    void* record[1] = {In(text)};
     g_host.MQXmlElem_Value(element, MQXML_SET_TEXT, record);
 }
 

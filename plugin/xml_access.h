@@ -19,6 +19,10 @@ MQXmlElement AddChildElement(MQXmlElement parent, const char* name);
 // The first child of `parent` named `name` (ANSI), or null. A null name finds the first
 // child of any name.
 MQXmlElement FindChildElement(MQXmlElement parent, const char* name);
+// The same three with names and text already in UTF-8; they allocate nothing.
+MQXmlElement AddChildElementUtf8(MQXmlElement parent, const std::string& name);
+MQXmlElement FindChildElementUtf8(MQXmlElement parent, const std::string& name);
+void SetTextUtf8(MQXmlElement element, const std::string& text);
 // The child of `parent` that follows `child`, of any name, or null after the last.
 MQXmlElement NextChildElement(MQXmlElement parent, MQXmlElement child);
 // Removes `child`, with everything under it, from `parent`'s children. The child's handle

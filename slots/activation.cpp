@@ -1,5 +1,7 @@
 // Start-up, shut-down and activation of the plug-in, with the window's shown state and
 // place kept in the host's plug-in settings.
+#include <vector>
+
 #include "abi/messages.h"
 #include "plugin/host_api.h"
 #include "plugin/settings.h"
@@ -27,6 +29,8 @@ BOOL32 Pellucid::Initialize() {
     }
     NewDocumentEra();
     if (window == nullptr) {
+        // Room to retire the window is kept from the start, so that an exit never fails.
+        retiredWindows.reserve(retiredWindows.size() + 1);
         MQWindow main = MQWindow::GetMainWindow();
         window = std::make_unique<PellucidWindow>(this, main);
         if (x >= 0 && y >= 0) {
@@ -39,17 +43,34 @@ BOOL32 Pellucid::Initialize() {
 }
 
 // Saves the shown state and, when there is a window, its place; then destroys the
-// window, which deletes its widgets in the host.
+// window, which deletes its widgets in the host. Everything the save needs is made
+// before the first key is written, so the settings are written whole or not at all; the
+// window goes either way.
 void Pellucid::Exit() {
-    if (std::unique_ptr<MQSetting> settings = OpenSettingsSection()) {
-        settings->SaveBool(kActiveKey, active);
-        if (window != nullptr) {
-            settings->SaveInt(kPosXKey, window->GetPosX());
-            settings->SaveInt(kPosYKey, window->GetPosY());
+    class Closing {
+    public:
+        explicit Closing(Pellucid& plugin) : plugin_(plugin) {}
+        ~Closing() {
+            plugin_.NewDocumentEra();
+            plugin_.DestroyWindow();
         }
+        Closing(const Closing&) = delete;
+        Closing& operator=(const Closing&) = delete;
+
+    private:
+        Pellucid& plugin_;
+    } closing(*this);
+
+    if (std::unique_ptr<MQSetting> settings = OpenSettingsSection()) {
+        std::vector<MQSetting::Entry> entries;
+        entries.reserve(3);
+        entries.push_back(MQSetting::BoolEntry(kActiveKey, active));
+        if (window != nullptr) {
+            entries.push_back(MQSetting::IntEntry(kPosXKey, window->GetPosX()));
+            entries.push_back(MQSetting::IntEntry(kPosYKey, window->GetPosY()));
+        }
+        for (const MQSetting::Entry& entry : entries) settings->Write(entry);
     }
-    NewDocumentEra();
-    DestroyWindow();
 }
 
 BOOL32 Pellucid::Activate(MQDocument, BOOL32 flag) {

@@ -20,12 +20,22 @@ Pellucid::~Pellucid() {
 }
 
 void Pellucid::AddRow() {
-    rowCount += 1;
+    const Row added = rowCount += 1;
     WindowCall call(*this);
-    if (window != nullptr) window->RebuildRows();
+    if (window == nullptr) return;
+    try {
+        window->RebuildRows();
+    } catch (...) {
+        // The old rows are still shown; unless an event meanwhile changed the count, it
+        // goes back to theirs.
+        if (rowCount == added) rowCount -= 1;
+        throw;
+    }
 }
 
+// Never fails: a window is made only with room kept for its retirement (see Initialize).
 void Pellucid::DestroyWindow() {
+    if (window == nullptr) return;
     if (windowCalls > 0) {
         retiredWindows.push_back(std::move(window));
     } else {
@@ -34,11 +44,15 @@ void Pellucid::DestroyWindow() {
 }
 
 // A retired window's destruction calls the host, which may call back into the plug-in:
-// the list is taken out first, so that nothing reaches it while it empties.
+// each window is taken off the list before it is destroyed, so nothing reaches it there.
+// The list keeps its room for the windows to come.
 Pellucid::WindowCall::~WindowCall() {
     if (--plugin_.windowCalls > 0) return;
-    std::vector<std::unique_ptr<PellucidWindow>> retired;
-    retired.swap(plugin_.retiredWindows);
+    auto& retired = plugin_.retiredWindows;
+    while (!retired.empty()) {
+        std::unique_ptr<PellucidWindow> last = std::move(retired.back());
+        retired.pop_back();
+    }
 }
 
 void Pellucid::GetPlugInID(uint32_t* product, uint32_t* id) {

@@ -33,7 +33,9 @@ public:
     // Reads the settings and builds the slot window at the saved place, shown when it was
     // shown at the last exit. Always true.
     BOOL32 Initialize() override;
-    // Saves the shown state and the window's place, then destroys the window.
+    // Saves the shown state and the window's place, then destroys the window. The window
+    // goes even when the settings cannot be saved, and the settings are written whole or
+    // not at all.
     void Exit() override;
     // Shows (non-zero flag) or hides the window and refits it; the resulting state, and
     // false without a window. The document is not used.
@@ -41,9 +43,12 @@ public:
     // True only while the window exists and the plug-in counts itself active.
     BOOL32 IsActivated(MQDocument document) override;
     // Replaces the slot list with the one kept in the document's plug-in element, and
-    // rebuilds the window's rows.
+    // rebuilds the window's rows. Wholly or not at all: when memory runs out on the way,
+    // the slot list, the row count and the rows stay as they were.
     void OnLoadDocument(MQDocument document, const char* filename, DocumentXmlArgs* args) override;
-    // Writes the slot list into the document's plug-in element.
+    // Writes the slot list into the document's plug-in element. When memory runs out on
+    // the way, the part of "Store" already written is taken out again, so the element is
+    // left as the host gave it.
     void OnSaveDocument(MQDocument document, const char* filename, DocumentXmlArgs* args) override;
 
     // The plug-in's section of the host's plug-in settings; null when the host offers none.
@@ -57,7 +62,8 @@ public:
 
     // ---- What the window asks of the plug-in ----------------------------------------------
 
-    // "Add": one row more, and the window rebuilds its rows.
+    // "Add": one row more, and the window rebuilds its rows. When the rows cannot be
+    // rebuilt the row count stays as it was, with the rows it counts.
     void AddRow();
     // The window was closed while the plug-in counted itself active: it no longer does,
     // and tells the host so (message 100 with flag 0). A hide through Activate finds the
@@ -101,8 +107,10 @@ public:
 
     // The slot operations of the window's buttons. Each walks the document's object places
     // in order through the host, skipping empty places and objects whose index the host
-    // answers negative, and never asks the host to redraw. They report no failure; an
-    // allocation failure propagates as std::bad_alloc, for the caller's guard.
+    // answers negative, and never asks the host to redraw. They report no failure. An
+    // allocation that fails propagates as std::bad_alloc, for the caller's guard, and
+    // leaves the slot list exactly as it was: a store builds what it changes beside the
+    // slot and puts it in only once nothing more can fail.
 
     // Records the visibility of the document's objects in slot `index`, lengthening the
     // list to rowCount first when it is too short. Overwrite mode (`append` false) empties
@@ -114,7 +122,8 @@ public:
     // others alone. Returns 1 when the slot exists and holds entries, else 0 (and the
     // document is not visited).
     int32_t RecallSlot(MQDocument document, Row index);
-    // Empties slot `index` when it exists; the list keeps its length. Returns 0.
+    // Empties slot `index` when it exists; the list keeps its length. Never fails: without
+    // memory for a fresh table the old one is kept, emptied. Returns 0.
     int32_t ClearSlot(Row index);
     // Whether slot `row` exists and holds entries: its "S" button is then shown down.
     bool SlotHoldsEntries(Row row) const {

@@ -20,6 +20,20 @@ std::shared_ptr<MQWidgetEventClosureBase> Closure(PellucidWindow* owner, PlainHa
     return std::shared_ptr<MQWidgetEventClosureBase>(new MQWidgetEventClosure<PellucidWindow>(owner, method));
 }
 
+// A row button in `matrix` with its text and its handler for "leftdown", listed in `made`
+// before anything else can fail, so that a build that fails finds every button it made.
+MQButton* MakeRowButton(PellucidWindow* window, MQFrame* matrix, const platform::WideString& text,
+                        MouseHandler handler, std::vector<MQButton*>& made) {
+    made.reserve(made.size() + 1);
+    MQButton* button = window->CreateButton(matrix, platform::WideString());
+    made.push_back(button);
+    button->SetText(text);
+    button->AddEventHandler(MQEVT_LEFTDOWN, Closure(window, handler));
+    button->SetOutSpace(0.0);
+    button->SetInSpace(0.0);
+    return button;
+}
+
 // Holds the lock for one scope, and releases it however the scope ends.
 class LockHeld {
 public:
@@ -59,28 +73,32 @@ PellucidWindow::PellucidWindow(Pellucid* owner, MQWindowBase& parent) : MQWindow
 
 PellucidWindow::~PellucidWindow() = default;
 
+// The new rows are made beside the old ones, which go only once the new are whole: when
+// memory runs out on the way, what was made of the new rows is deleted again and the old
+// rows stay as they were.
 void PellucidWindow::BuildRows(MQWidgetBase* parent) {
-    rowMatrix = CreateHorizontalFrame(parent);
-    rowMatrix->SetMatrixColumn(2);
-    rowMatrix->SetInSpace(0.0);
-    rowMatrix->SetOutSpace(0.0);
-    // The row count is read afresh for every row.
-    for (Row row = 0; row < plugin->rowCount; ++row) {
-        MQButton* store = CreateButton(rowMatrix, platform::WideString());
-        store->SetText(WIDE("S"));
-        store->AddEventHandler(MQEVT_LEFTDOWN, Closure(this, &PellucidWindow::OnStoreClick));
-        buttons.push_back(store);
-        store->SetOutSpace(0.0);
-        store->SetInSpace(0.0);
-        if (plugin->SlotHoldsEntries(row)) store->SetDown(true);
-
-        MQButton* recall = CreateButton(rowMatrix, platform::WideString());
-        recall->SetText(WIDE("R"));
-        recall->AddEventHandler(MQEVT_LEFTDOWN, Closure(this, &PellucidWindow::OnRecallClick));
-        recall->SetOutSpace(0.0);
-        recall->SetInSpace(0.0);
-        buttons.push_back(recall);
+    std::vector<MQButton*> made;
+    made.reserve(2 * static_cast<size_t>(plugin->rowCount));
+    MQFrame* matrix = CreateHorizontalFrame(parent);
+    try {
+        matrix->SetMatrixColumn(2);
+        matrix->SetInSpace(0.0);
+        matrix->SetOutSpace(0.0);
+        // The row count is read afresh for every row.
+        for (Row row = 0; row < plugin->rowCount; ++row) {
+            MQButton* store = MakeRowButton(this, matrix, WIDE("S"), &PellucidWindow::OnStoreClick, made);
+            if (plugin->SlotHoldsEntries(row)) store->SetDown(true);
+            MakeRowButton(this, matrix, WIDE("R"), &PellucidWindow::OnRecallClick, made);
+        }
+    } catch (...) {
+        for (auto button = made.rbegin(); button != made.rend(); ++button) DeleteWidget(*button);
+        if (parent != nullptr) parent->RemoveChild(matrix);
+        DeleteWidget(matrix);
+        throw;
     }
+    ClearRows();
+    rowMatrix = matrix;
+    buttons.swap(made);
 }
 
 // The row buttons stay among the window's created widgets until the window goes; only
@@ -115,7 +133,6 @@ void PellucidWindow::RebuildRows() {
     do {
         rebuildAgain = false;
         ++rowsEra;
-        ClearRows();
         BuildRows(container);
     } while (rebuildAgain);
     FitToContent();
@@ -169,9 +186,21 @@ int32_t PellucidWindow::OnStoreClick(MQWidgetBase* sender, MQDocument document, 
     if (asks && !Confirm(click, append ? WIDE("Append?") : clear ? WIDE("Clear?") : WIDE("Overwrite?"))) return 0;
     button->SetDown(!clear);
     if (!Stands(click, false)) return 0;
-    int32_t result = clear ? plugin->ClearSlot(row) : plugin->StoreSlot(document, row, append);
+    int32_t result = 0;
+    try {
+        result = clear ? plugin->ClearSlot(row) : plugin->StoreSlot(document, row, append);
+    } catch (...) {
+        // The operation left the slot as it was; the button shows that again, or the
+        // next click would ask about what the slot does not hold.
+        if (Stands(click, false)) ShowSlotOf(row);
+        throw;
+    }
     if (rowsEra != click.rowsEra) ShowSlotOf(row);
     return result;
+}
+
+void PellucidWindow::ShowSlotStates() {
+    for (size_t position = 0; position < buttons.size(); position += 2) ShowSlotOf(static_cast<Row>(position / 2));
 }
 
 void PellucidWindow::ShowSlotOf(Row row) {

@@ -27,15 +27,20 @@ public:
     ~PellucidWindow() override;
 
     // Creates the two-column frame in `container` and the button pair of every row; an
-    // "S" button is shown down exactly when its slot holds entries.
+    // "S" button is shown down exactly when its slot holds entries. Replaces the rows
+    // there were once the new ones are whole; until then they stay, and a build that
+    // fails leaves them as they were, with nothing of the new rows left behind.
     void BuildRows(MQWidgetBase* container);
     // Detaches and deletes the row frame and forgets the row buttons.
     void ClearRows();
     // Shows every row button released.
     void ReleaseAllButtons();
+    // Shows each row's "S" button down exactly when its slot holds entries.
+    void ShowSlotStates();
     // Resizes the window to the size the host reports for its content.
     void FitToContent();
-    // Rebuilds all rows from the plug-in's row count and slots, under the window's lock.
+    // Rebuilds all rows from the plug-in's row count and slots, under the window's lock;
+    // when that fails, the old rows stay.
     // Asked for again while it runs (by an event the host raises from inside one of its
     // widget calls), it runs once more after it, so that the rows end as the plug-in's
     // state says.

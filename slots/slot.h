@@ -122,8 +122,10 @@ private:
     void NextChunk() {
         size_t next = chunks_.empty() ? 0 : chunk_ + 1;
         if (next == chunks_.size()) {
-            // Left uninitialised: a block is written before it is read.
-            chunks_.emplace_back(new std::max_align_t[ChunkBytes(next) / sizeof(std::max_align_t)]);
+            // Left uninitialised: a block is written before it is read. Owned before the
+            // list grows, so that a list that cannot grow does not lose it.
+            std::unique_ptr<std::max_align_t[]> chunk(new std::max_align_t[ChunkBytes(next) / sizeof(std::max_align_t)]);
+            chunks_.push_back(std::move(chunk));
         }
         chunk_ = next;
         offset_ = 0;

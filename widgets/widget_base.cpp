@@ -122,6 +122,8 @@ void MQWidgetBase::RemoveChild(MQWidgetBase* child) {
 }
 
 void MQWidgetBase::AddEventHandler(const char* type, std::shared_ptr<MQWidgetEventClosureBase> closure) {
+    // Room first: once the host holds the closure's address, the closure must stay.
+    handlers.reserve(handlers.size() + 1);
     unsigned char prior = 0;
     MQOption options[] = {{MQWIDGET_KEY_TYPE, Value(type)},
                           {MQWIDGET_KEY_PROC, reinterpret_cast<void*>(&WidgetEventProc)},
