@@ -32,6 +32,7 @@
 #include "host/binds/widgets/widgets.h"
 #include "host/binds/xml.h"
 #include "host/careless/catalogue.h"
+#include "host/drive/plugin_module.h"
 #include "host/drive/widget_queries.h"
 #include "host/files/xml_file.h"
 #include "platform/platform.h"

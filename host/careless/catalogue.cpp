@@ -8,6 +8,7 @@
 #include "host/binds/xml.h"
 #include "host/drive/option_list.h"
 #include "host/drive/plugin_module.h"
+#include "host/drive/widget_queries.h"
 
 namespace host::careless {
 namespace {
@@ -38,20 +39,6 @@ const std::vector<Entry> kCatalogue = {
 };
 
 const char* const kKeys[] = {"", MQKEY_DOWN, MQKEY_TEXT, MQKEY_VISIBLE, MQKEY_JUSTSIZE};
-
-std::vector<int32_t> PluginWidgets() {
-    std::vector<int32_t> ids = TheWidgets().Ids();
-    ids.erase(std::remove(ids.begin(), ids.end(), TheWidgets().MainWindow()), ids.end());
-    return ids;
-}
-
-std::vector<int32_t> Shown(const char* type) {
-    std::vector<int32_t> shown;
-    for (int32_t id : PluginWidgets()) {
-        if (TheWidgets().Find(id)->type == type && TheWidgets().IsShowing(id)) shown.push_back(id);
-    }
-    return shown;
-}
 
 std::string Number(int32_t id) { return "#" + std::to_string(id); }
 
@@ -89,7 +76,7 @@ void Handlers::Collect() {
 std::unique_ptr<XmlElement> Stage::ElementFor(Document&) { return std::make_unique<XmlElement>("plugin"); }
 
 int32_t Stage::Elsewhere(Behaviour) {
-    std::vector<int32_t> buttons = Shown(MQWIDGET_TYPE_BUTTON);
+    std::vector<int32_t> buttons = ShownPluginWidgets(MQWIDGET_TYPE_BUTTON);
     return buttons.empty() ? 0 : buttons[Pick(buttons.size())];
 }
 
@@ -113,7 +100,7 @@ std::string Perform(Behaviour behaviour, Stage& stage) {
         break;
     }
     case B::UserCloses: {
-        std::vector<int32_t> windows = Shown(MQWIDGET_TYPE_WINDOW);
+        std::vector<int32_t> windows = ShownPluginWidgets(MQWIDGET_TYPE_WINDOW);
         for (int32_t window : windows) TheWidgets().CloseWindow(window, stage.Current().handle());
         return name + " (" + std::to_string(windows.size()) + " window(s))";
     }

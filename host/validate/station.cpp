@@ -5,6 +5,7 @@
 #include "host/binds/host.h"
 #include "host/binds/xml.h"
 #include "host/drive/option_list.h"
+#include "host/drive/widget_queries.h"
 #include "host/files/xml_file.h"
 #include "host/records/breaches.h"
 #include "host/records/journal.h"
@@ -108,27 +109,11 @@ void Station::NoBreach(const std::string& during) {
     Fail(breaches.front().rule_id, seen);
 }
 
-std::vector<int32_t> Station::Widgets() const {
-    std::vector<int32_t> ids = TheWidgets().Ids();
-    ids.erase(std::remove(ids.begin(), ids.end(), TheWidgets().MainWindow()), ids.end());
-    return ids;
-}
+std::vector<int32_t> Station::Widgets() const { return PluginWidgets(); }
 
-std::vector<int32_t> Station::ShownWindows() const {
-    std::vector<int32_t> shown;
-    for (int32_t id : Widgets()) {
-        if (TheWidgets().Find(id)->type == MQWIDGET_TYPE_WINDOW && TheWidgets().IsShowing(id)) shown.push_back(id);
-    }
-    return shown;
-}
+std::vector<int32_t> Station::ShownWindows() const { return ShownPluginWidgets(MQWIDGET_TYPE_WINDOW); }
 
-std::vector<int32_t> Station::ShownButtons() const {
-    std::vector<int32_t> shown;
-    for (int32_t id : Widgets()) {
-        if (TheWidgets().Find(id)->type == MQWIDGET_TYPE_BUTTON && TheWidgets().IsShowing(id)) shown.push_back(id);
-    }
-    return shown;
-}
+std::vector<int32_t> Station::ShownButtons() const { return ShownPluginWidgets(MQWIDGET_TYPE_BUTTON); }
 
 std::vector<int32_t> Station::ShownWidgets() const {
     std::vector<int32_t> shown;

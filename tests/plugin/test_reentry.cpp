@@ -246,6 +246,16 @@ TEST_F(RaisedInside, AnAddDuringARebuildTakesEffectOnceAfterIt) {
     EXPECT_EQ(host::FindButtons(Window(), "Add").size(), 1u);
 }
 
+// An "Add" raised from inside the window's fit to its rows, the rebuild's last call to the
+// host: it too brings its row.
+TEST_F(RaisedInside, AnAddDuringTheFitAfterARebuildTakesEffect) {
+    widgets().RaiseInside({MQWIDGET_GET_VALUE, MQKEY_JUSTSIZE, Window(), MQEVT_EXECUTE, AddButton()});
+    ASSERT_EQ(PressAdd().result, 0);
+    EXPECT_EQ(widgets().ArmedEvents(), 0u);
+    EXPECT_EQ(StoreStates(), ".*.....");
+    EXPECT_EQ(RecallButtons().size(), 7u);
+}
+
 // An "Add" raised from inside the SetDown of a store: the rows are rebuilt before the slot
 // is filled, and the new row's button must still come to show the stored slot.
 TEST_F(RaisedInside, AnAddDuringAStoreLeavesTheStoredRowPressed) {
