@@ -42,34 +42,48 @@ std::string Counts(const std::vector<std::pair<std::string, int>>& counts) {
 }
 
 // Every behaviour of the careless host's catalogue that a host may show while a box is
-// open, each met as often as the strictness says, in an order the seed draws.
+// open, each met as often as the strictness says with the box then answered OK and as
+// often answered Cancel (a question that should have been dropped goes ahead only on an
+// OK), in an order the seed draws.
 void BoxActionsCheck(const Setting& setting) {
     Station station(setting);
     station.Start();
     station.Activate(1);
+    struct Visit {
+        Behaviour behaviour;
+        int32_t answer;
+    };
     const std::vector<Behaviour> behaviours = careless::BoxBehaviours(true);
-    std::vector<Behaviour> order;
-    for (int time = 0; time < setting.Scaled(1, 3); ++time) order.insert(order.end(), behaviours.begin(), behaviours.end());
+    std::vector<Visit> order;
+    for (int time = 0; time < setting.Scaled(1, 3); ++time) {
+        for (Behaviour behaviour : behaviours) {
+            order.push_back({behaviour, MQBOX_OK});
+            order.push_back({behaviour, MQBOX_CANCEL});
+        }
+    }
     std::shuffle(order.begin(), order.end(), station.random());
     const int budget = setting.Scaled(60, 400);
     std::vector<int> met(careless::Catalogue().size(), 0);
     std::optional<UserGesture> asking;
     std::string missed;
-    for (Behaviour behaviour : order) {
-        const std::string name = careless::EntryOf(behaviour).name;
+    for (const Visit& visit : order) {
+        const std::string name = careless::EntryOf(visit.behaviour).name;
         bool done = false;
         std::string performed = name;
         TheWidgets().WhileNextBoxOpen([&] {
             done = true;
-            performed = careless::Perform(behaviour, station);
+            performed = careless::Perform(visit.behaviour, station);
+            // The box takes this answer, whatever was queued before it.
+            TheWidgets().DropAnswers();
+            TheWidgets().QueueAnswer(visit.answer);
         });
         if (!GestureUntilBox(station, asking, budget, done, name)) {
             if (missed.find(name) == std::string::npos) missed += (missed.empty() ? "" : ", ") + name;
             continue;
         }
-        ++met[static_cast<size_t>(behaviour)];
+        ++met[static_cast<size_t>(visit.behaviour)];
         // After an exit inside the box the plug-in is stopped: nothing of it may be left.
-        if (behaviour == Behaviour::Exit) {
+        if (visit.behaviour == Behaviour::Exit) {
             Require(station.Widgets().empty(), "widgets.outlived-exit",
                     "an exit while a box was open left " + std::to_string(station.Widgets().size()) + " widget(s)");
             station.Start();
@@ -82,7 +96,7 @@ void BoxActionsCheck(const Setting& setting) {
     station.Exit();
     std::vector<std::pair<std::string, int>> counts;
     for (Behaviour behaviour : behaviours) counts.emplace_back(careless::EntryOf(behaviour).name, met[static_cast<size_t>(behaviour)]);
-    Note("inside a box: " + Counts(counts));
+    Note("inside a box, answered OK and Cancel: " + Counts(counts));
 }
 
 // Every kind of widget request has an event armed inside it, under each of the host's
