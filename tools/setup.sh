@@ -10,9 +10,10 @@ set -eu
 what=${1:-all}
 
 # The page server (host/serve) is built on cpp-httplib and nlohmann-json, validate on
-# nlohmann-json and libelf; node and npm bring the page's npm packages, from Debian when
+# nlohmann-json and libelf; python3's XML parser reads the host's scene files back in the
+# tests, as a second parser; node and npm bring the page's npm packages, from Debian when
 # the machine has none of its own.
-packages="cmake ninja-build g++ libgtest-dev libpugixml-dev libcpp-httplib-dev nlohmann-json3-dev libelf-dev"
+packages="cmake ninja-build g++ libgtest-dev libpugixml-dev libcpp-httplib-dev nlohmann-json3-dev libelf-dev python3"
 if ! command -v npm >/dev/null 2>&1; then
   packages="$packages nodejs npm"
 fi

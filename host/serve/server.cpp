@@ -185,8 +185,9 @@ bool ParseArguments(int argc, char** argv, Arguments* arguments) {
             return false;
         }
     }
+    arguments->options.sample_file = platform::ProgramFolder() + "workshop.scene";
     if (!scene_given) {
-        arguments->options.scene_file = platform::ProgramFolder() + "workshop.scene";
+        arguments->options.scene_file = arguments->options.sample_file;
         arguments->options.scene_is_sample = true;
     }
     if (arguments->options.settings_file.empty()) {
