@@ -130,12 +130,14 @@ void PellucidWindow::RebuildRows() {
     }
     LockHeld held(lock);
     Rebuilding scope(rebuilding);
+    // The fit asks the host for the window's size, and an event raised from inside that
+    // call may ask for another rebuild: it is part of the loop.
     do {
         rebuildAgain = false;
         ++rowsEra;
         BuildRows(container);
+        FitToContent();
     } while (rebuildAgain);
-    FitToContent();
 }
 
 int64_t PellucidWindow::FindButton(const MQWidgetBase* sender) const {

@@ -78,16 +78,20 @@ int32_t PluginModule::Activate(MQDocument document, int32_t flag) {
     return SendEvent(document, MQEVENT_ACTIVATE, &flag);
 }
 
+OptionList& DocumentOptions(OptionList& options, XmlElement* element, const std::string& file, bool save) {
+    options.Pointer(MQEVENT_KEY_XML_ELEMENT, element).Text(MQEVENT_KEY_FILENAME, file);
+    if (save) options.Int(MQEVENT_KEY_SAVE_UID, 0);
+    return options;
+}
+
 int32_t PluginModule::LoadDocument(MQDocument document, XmlElement* element, const std::string& file) {
     OptionList options;
-    options.Pointer(MQEVENT_KEY_XML_ELEMENT, element).Text(MQEVENT_KEY_FILENAME, file);
-    return SendEvent(document, MQEVENT_LOAD_DOCUMENT, options);
+    return SendEvent(document, MQEVENT_LOAD_DOCUMENT, DocumentOptions(options, element, file, false));
 }
 
 int32_t PluginModule::SaveDocument(MQDocument document, XmlElement* element, const std::string& file) {
     OptionList options;
-    options.Pointer(MQEVENT_KEY_XML_ELEMENT, element).Text(MQEVENT_KEY_FILENAME, file).Int(MQEVENT_KEY_SAVE_UID, 0);
-    return SendEvent(document, MQEVENT_SAVE_DOCUMENT, options);
+    return SendEvent(document, MQEVENT_SAVE_DOCUMENT, DocumentOptions(options, element, file, true));
 }
 
 std::string HostModuleFile() {

@@ -63,6 +63,10 @@ private:
     uint32_t version_answer_ = 0;
 };
 
+// The options of a document event as the host sends them: the plug-in's element (none for
+// null) and the file's name, and for a save (event 202) its uid.
+OptionList& DocumentOptions(OptionList& options, XmlElement* element, const std::string& file, bool save);
+
 // The file name of the stand-in host module, as MQInit is given it.
 std::string HostModuleFile();
 

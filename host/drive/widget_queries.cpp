@@ -1,5 +1,7 @@
 #include "host/drive/widget_queries.h"
 
+#include <algorithm>
+
 #include "host/binds/widgets/widgets.h"
 
 namespace host {
@@ -26,6 +28,20 @@ std::vector<int32_t> FindButtons(int32_t window, const std::string& text) {
         for (auto child = widget->children.rbegin(); child != widget->children.rend(); ++child) stack.push_back(*child);
     }
     return found;
+}
+
+std::vector<int32_t> PluginWidgets() {
+    std::vector<int32_t> ids = TheWidgets().Ids();
+    ids.erase(std::remove(ids.begin(), ids.end(), TheWidgets().MainWindow()), ids.end());
+    return ids;
+}
+
+std::vector<int32_t> ShownPluginWidgets(const std::string& type) {
+    std::vector<int32_t> shown;
+    for (int32_t id : PluginWidgets()) {
+        if (TheWidgets().Find(id)->type == type && TheWidgets().IsShowing(id)) shown.push_back(id);
+    }
+    return shown;
 }
 
 }  // namespace host

@@ -16,4 +16,9 @@ int32_t FindWindowTitled(const std::string& title);
 // the order the window shows them; none when `window` is 0 or gone.
 std::vector<int32_t> FindButtons(int32_t window, const std::string& text);
 
+// The plug-in's widgets: every widget but the host's main window, in id order.
+std::vector<int32_t> PluginWidgets();
+// Those of them of `type` ("window", "button", ...) that a user can see.
+std::vector<int32_t> ShownPluginWidgets(const std::string& type);
+
 }  // namespace host

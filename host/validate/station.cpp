@@ -5,6 +5,7 @@
 #include "host/binds/host.h"
 #include "host/binds/xml.h"
 #include "host/drive/option_list.h"
+#include "host/drive/widget_queries.h"
 #include "host/files/xml_file.h"
 #include "host/records/breaches.h"
 #include "host/records/journal.h"
@@ -82,12 +83,23 @@ void Station::Exit() {
     }
 }
 
-Document& Station::NewDocument(bool close_old) {
-    Document* old = document_;
+Document& Station::OpenAnother() {
     document_ = &OpenDocument();
     size_t count = Pick(9);
     for (size_t i = 0; i < count; ++i) AddObject(*document_, random_);
-    if (close_old) CloseDocument(*old);
+    return *document_;
+}
+
+int32_t Station::Send(int32_t event, void* argument) {
+    return plugin_->SendEvent(document_->handle(), event, argument);
+}
+
+Document& Station::NewDocument(bool close_old) {
+    if (close_old) {
+        careless::Perform(careless::Behaviour::DocumentClosed, *this);
+        return *document_;
+    }
+    OpenAnother();
     TheWidgets().SetEventDocument(document_->handle());
     Step(close_old ? "a new document, the old one closed (event 200)" : "a new document beside the old one (event 200)");
     // The host tells the plug-in of the document it opened, with an element of nothing.
@@ -114,27 +126,11 @@ void Station::NoBreach(const std::string& during) {
     FailOnHostRule(broken.front().rule_id, seen);
 }
 
-std::vector<int32_t> Station::Widgets() const {
-    std::vector<int32_t> ids = TheWidgets().Ids();
-    ids.erase(std::remove(ids.begin(), ids.end(), TheWidgets().MainWindow()), ids.end());
-    return ids;
-}
+std::vector<int32_t> Station::Widgets() const { return PluginWidgets(); }
 
-std::vector<int32_t> Station::ShownWindows() const {
-    std::vector<int32_t> shown;
-    for (int32_t id : Widgets()) {
-        if (TheWidgets().Find(id)->type == MQWIDGET_TYPE_WINDOW && TheWidgets().IsShowing(id)) shown.push_back(id);
-    }
-    return shown;
-}
+std::vector<int32_t> Station::ShownWindows() const { return ShownPluginWidgets(MQWIDGET_TYPE_WINDOW); }
 
-std::vector<int32_t> Station::ShownButtons() const {
-    std::vector<int32_t> shown;
-    for (int32_t id : Widgets()) {
-        if (TheWidgets().Find(id)->type == MQWIDGET_TYPE_BUTTON && TheWidgets().IsShowing(id)) shown.push_back(id);
-    }
-    return shown;
-}
+std::vector<int32_t> Station::ShownButtons() const { return ShownPluginWidgets(MQWIDGET_TYPE_BUTTON); }
 
 std::vector<int32_t> Station::ShownWidgets() const {
     std::vector<int32_t> shown;
@@ -142,17 +138,6 @@ std::vector<int32_t> Station::ShownWidgets() const {
         if (TheWidgets().Find(id)->type != MQWIDGET_TYPE_WINDOW && TheWidgets().IsShowing(id)) shown.push_back(id);
     }
     return shown;
-}
-
-void Station::CollectHandlers() {
-    for (int32_t id : Widgets()) {
-        for (const WidgetEventRegistration& event : TheWidgets().Find(id)->events) {
-            bool known = std::any_of(handlers_.begin(), handlers_.end(), [&](const Handler& seen) {
-                return seen.widget == id && seen.pointer == event.pointer && seen.type == event.type;
-            });
-            if (!known && handlers_.size() < 512) handlers_.push_back(Handler{id, event.type, event.proc, event.pointer});
-        }
-    }
 }
 
 std::string Station::Save(Document& document) {
@@ -178,42 +163,71 @@ std::vector<uint8_t> Station::Bytes(size_t count) {
     return bytes;
 }
 
-std::string Station::Gesture() {
-    WidgetModel& widgets = TheWidgets();
+UserGesture Station::DrawGesture() {
+    UserGesture gesture;
     switch (Pick(8)) {
-    case 0: {
-        std::optional<int32_t> answer;
-        if (Pick(4) != 0) answer = static_cast<int32_t>(Pick(3));
-        if (answer) widgets.QueueAnswer(*answer);
-        return answer ? "the next box will be answered " + std::to_string(*answer) : "no answer queued";
-    }
+    case 0:
+        gesture.kind = 0;
+        if (Pick(4) != 0) gesture.answer = static_cast<int32_t>(Pick(3));
+        break;
     case 1:
     case 2:
-    case 3: {
+    case 3:
+        gesture.kind = 1;
+        gesture.place = Pick(1 << 16);
+        gesture.button = Pick(4) == 0 ? (Bit() ? MouseButton::Right : MouseButton::Middle) : MouseButton::Left;
+        gesture.modifiers = Modifiers{Bit(), Bit()};
+        break;
+    case 4:
+    case 5:
+        gesture.kind = 2;
+        gesture.place = Pick(1 << 16);
+        break;
+    case 6:
+        gesture.kind = 3;
+        gesture.place = Pick(1 << 16);
+        break;
+    default:
+        gesture.kind = 4;
+        gesture.place = Pick(1 << 16);
+        // Places on one screen: a plug-in need not restore a place left of or above it.
+        gesture.x = static_cast<int32_t>(Pick(1600));
+        gesture.y = static_cast<int32_t>(Pick(900));
+        break;
+    }
+    return gesture;
+}
+
+std::string Station::Make(const UserGesture& gesture) {
+    WidgetModel& widgets = TheWidgets();
+    auto at = [&](const std::vector<int32_t>& targets) { return targets[gesture.place % targets.size()]; };
+    switch (gesture.kind) {
+    case 0:
+        if (gesture.answer < 0) return "no answer queued";
+        widgets.QueueAnswer(gesture.answer);
+        return "the next box will be answered " + std::to_string(gesture.answer);
+    case 1: {
         std::vector<int32_t> targets = ShownWidgets();
         if (targets.empty()) return "nothing to click";
-        int32_t target = targets[Pick(targets.size())];
-        MouseButton button = Pick(4) == 0 ? (Bit() ? MouseButton::Right : MouseButton::Middle) : MouseButton::Left;
-        Modifiers modifiers{Bit(), Bit()};
+        int32_t target = at(targets);
         std::string what = "a click on " + Describe(target);
         Step(what);
-        widgets.MouseDown(target, button, modifiers, document_->handle());
+        widgets.MouseDown(target, gesture.button, gesture.modifiers, document_->handle());
         return what;
     }
-    case 4:
-    case 5: {
+    case 2: {
         std::vector<int32_t> buttons = ShownButtons();
         if (buttons.empty()) return "no button to press";
-        int32_t target = buttons[Pick(buttons.size())];
+        int32_t target = at(buttons);
         std::string what = "a press of " + Describe(target);
         Step(what);
         widgets.Press(target, document_->handle());
         return what;
     }
-    case 6: {
+    case 3: {
         std::vector<int32_t> windows = ShownWindows();
         if (windows.empty()) return "no window to close";
-        int32_t target = windows[Pick(windows.size())];
+        int32_t target = at(windows);
         std::string what = "closing " + Describe(target);
         Step(what);
         widgets.CloseWindow(target, document_->handle());
@@ -222,12 +236,10 @@ std::string Station::Gesture() {
     default: {
         std::vector<int32_t> windows = ShownWindows();
         if (windows.empty()) return "no window to move";
-        int32_t target = windows[Pick(windows.size())];
-        // Places on one screen: a plug-in need not restore a place left of or above it.
-        int32_t x = static_cast<int32_t>(Pick(1600)), y = static_cast<int32_t>(Pick(900));
+        int32_t target = at(windows);
         Step("moving " + Describe(target));
-        widgets.MoveWindow(target, x, y);
-        return "moving " + Describe(target) + " to " + std::to_string(x) + ", " + std::to_string(y);
+        widgets.MoveWindow(target, gesture.x, gesture.y);
+        return "moving " + Describe(target) + " to " + std::to_string(gesture.x) + ", " + std::to_string(gesture.y);
     }
     }
 }

@@ -11,29 +11,36 @@
 
 #include "host/binds/documents.h"
 #include "host/binds/widgets/widgets.h"
+#include "host/careless/catalogue.h"
 #include "host/careless/hostile_arguments.h"
 #include "host/drive/plugin_module.h"
 #include "host/validate/check.h"
 
 namespace host::validate {
 
-// A handler the plug-in registered, kept after its widget is gone.
-struct Handler {
-    int32_t widget;
-    std::string type;
-    MQWidgetEventProc_Fn* proc;
-    void* pointer;
+using careless::Handler;
+
+// One gesture of a user, drawn once and made again as often as wanted: the widget is
+// named by its place among those shown of its kind, so that a gesture that opened a box
+// finds the same row's widget again after the window was rebuilt.
+struct UserGesture {
+    int kind = 0;  // an answer queued, a click, a press, a close, a move
+    size_t place = 0;
+    MouseButton button = MouseButton::Left;
+    Modifiers modifiers;
+    int32_t answer = -1;  // of a queued answer: -1 for none
+    int32_t x = 0, y = 0;
 };
 
 // How many of the plug-in's latest host calls a check keeps, for its report of a crash.
 constexpr size_t kJournalCalls = 20;
 
-class Station {
+class Station : public careless::Stage {
 public:
     // A fresh host with one document of a few objects, and the plug-in file loaded
     // (failing "file.load" when it cannot be).
     explicit Station(const Setting& setting);
-    ~Station();
+    ~Station() override;
     Station(const Station&) = delete;
     Station& operator=(const Station&) = delete;
 
@@ -64,8 +71,8 @@ public:
     std::vector<int32_t> ShownWidgets() const;
 
     // Records every handler registered now, so that a careless host can call it later.
-    void CollectHandlers();
-    const std::vector<Handler>& handlers() const { return handlers_; }
+    void CollectHandlers() { handlers_.Collect(); }
+    const std::vector<Handler>& handlers() const { return handlers_.all(); }
 
     // The document's element as the plug-in saves it, in the file form; and a load of an
     // element in the file form into `document`.
@@ -74,23 +81,32 @@ public:
 
     // `count` random bytes, for host::ByteReader.
     std::vector<uint8_t> Bytes(size_t count);
-    size_t Pick(size_t count) { return count == 0 ? 0 : static_cast<size_t>(random_() % count); }
+    size_t Pick(size_t count) override { return count == 0 ? 0 : static_cast<size_t>(random_() % count); }
     bool Bit() { return (random_() & 1) != 0; }
 
     // One random gesture of a user on the plug-in's widgets: a click with any button and
     // modifiers, a press, closing or moving a window; message boxes get a random answer
     // or none. Answers what was done, for a failure message.
-    std::string Gesture();
+    std::string Gesture() { return Make(DrawGesture()); }
+    UserGesture DrawGesture();
+    std::string Make(const UserGesture& gesture);
     // One random change of the document: an object shown or hidden, renamed, added or
     // deleted.
     std::string ChangeDocument();
+
+    // The stage of the careless host: the plug-in's events for the current document, and
+    // another document of random objects.
+    int32_t Send(int32_t event, void* argument) override;
+    Document& Current() override { return *document_; }
+    Document& OpenAnother() override;
+    const careless::Handlers* KnownHandlers() override { return &handlers_; }
 
 private:
     const Setting& setting_;
     std::unique_ptr<PluginModule> plugin_;
     Document* document_ = nullptr;
     std::mt19937_64 random_;
-    std::vector<Handler> handlers_;
+    careless::Handlers handlers_{512};
 };
 
 // "#3 (button "S")": a widget as a failure names it.

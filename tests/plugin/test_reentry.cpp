@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/careless/catalogue.h"
 #include "support/lucid_fixture.h"
 
 namespace {
@@ -47,7 +48,10 @@ std::string CaseName(const ::testing::TestParamInfo<ReentryCase>& info) {
 
 // Slot 1 holds A and B shown and C hidden; the document then shows only C, and the user
 // clicks row 1's "S" (pressed), which asks. A and C pass an appending store's test.
-class Reentry : public LucidTest, public ::testing::WithParamInterface<ReentryCase> {
+// The careless host's behaviours are performed here: a click elsewhere is a plain one on
+// row 3's "S", a press elsewhere "Add", a load hands the slots {A hidden}, and the other
+// document holds X with the slots {X shown}.
+class Reentry : public LucidTest, public ::testing::WithParamInterface<ReentryCase>, public host::careless::Stage {
 protected:
     void SetUp() override {
         LucidTest::SetUp();
@@ -103,56 +107,48 @@ protected:
         return {};
     }
 
-    void Run(Meanwhile meanwhile) {
-        switch (meanwhile) {
-        case Meanwhile::Nothing:
-            break;
-        case Meanwhile::Deactivate:
-            Activate(0);
-            break;
-        case Meanwhile::Activate:
-            Activate(1);
-            break;
-        case Meanwhile::Save: {
-            host::XmlElement element("plugin");
-            Save(&element);
-            break;
-        }
-        case Meanwhile::UserCloses:
-            widgets().CloseWindow(Window(), doc());
-            break;
-        case Meanwhile::StoreAnotherRow:
-            ClickStore(3);
-            break;
-        case Meanwhile::Add:
-            PressAdd();
-            break;
-        case Meanwhile::LoadSameDocument: {
-            std::unique_ptr<host::XmlElement> element = Element({"A-"});
-            Load(element.get());
-            break;
-        }
-        case Meanwhile::LoadOtherDocument: {
-            host::CloseDocument(*document);
-            host::Document& other = host::OpenDocument();
-            other.AddObject("X");
-            document = &other;
-            std::unique_ptr<host::XmlElement> element = Element({"X+"});
-            Load(element.get());
-            break;
-        }
-        case Meanwhile::Exit:
-            Exit();
-            break;
-        case Meanwhile::ExitAndStart:
-            Exit();
-            Initialize();
-            break;
-        case Meanwhile::Start:
-            Initialize();
-            break;
-        }
+    int32_t Send(int32_t event, void* argument) override { return plugin->SendEvent(doc(), event, argument); }
+    host::Document& Current() override { return *document; }
+    size_t Pick(size_t) override { return 0; }
+    host::Document& OpenAnother() override {
+        document = &host::OpenDocument();
+        document->AddObject("X");
+        return *document;
     }
+    std::unique_ptr<host::XmlElement> ElementFor(host::Document& target) override {
+        return Element({&target == opened_first_ ? "A-" : "X+"});
+    }
+    int32_t Elsewhere(host::careless::Behaviour behaviour) override {
+        if (behaviour == host::careless::Behaviour::PressElsewhere) return host::FindButtons(Window(), "Add").at(0);
+        return StoreButton(3);
+    }
+
+    static host::careless::Behaviour BehaviourOf(Meanwhile meanwhile) {
+        using host::careless::Behaviour;
+        switch (meanwhile) {
+        case Meanwhile::Deactivate: return Behaviour::ActivationOff;
+        case Meanwhile::Activate: return Behaviour::ActivationOn;
+        case Meanwhile::Save: return Behaviour::Save;
+        case Meanwhile::UserCloses: return Behaviour::UserCloses;
+        case Meanwhile::StoreAnotherRow: return Behaviour::ClickElsewhere;
+        case Meanwhile::Add: return Behaviour::PressElsewhere;
+        case Meanwhile::LoadSameDocument: return Behaviour::Load;
+        case Meanwhile::LoadOtherDocument: return Behaviour::DocumentReplaced;
+        case Meanwhile::Exit: return Behaviour::Exit;
+        case Meanwhile::ExitAndStart: return Behaviour::ExitAndStart;
+        case Meanwhile::Nothing:
+        case Meanwhile::Start: break;
+        }
+        return Behaviour::Start;
+    }
+
+    void Run(Meanwhile meanwhile) {
+        if (meanwhile == Meanwhile::Nothing) return;
+        opened_first_ = document;
+        host::careless::Perform(BehaviourOf(meanwhile), *this);
+    }
+
+    host::Document* opened_first_ = nullptr;
 };
 
 // What the click stores into slot 1 when its question goes ahead.
@@ -248,6 +244,16 @@ TEST_F(RaisedInside, AnAddDuringARebuildTakesEffectOnceAfterIt) {
     EXPECT_EQ(StoreStates(), ".*.....");
     EXPECT_EQ(RecallButtons().size(), 7u);
     EXPECT_EQ(host::FindButtons(Window(), "Add").size(), 1u);
+}
+
+// An "Add" raised from inside the window's fit to its rows, the rebuild's last call to the
+// host: it too brings its row.
+TEST_F(RaisedInside, AnAddDuringTheFitAfterARebuildTakesEffect) {
+    widgets().RaiseInside({MQWIDGET_GET_VALUE, MQKEY_JUSTSIZE, Window(), MQEVT_EXECUTE, AddButton()});
+    ASSERT_EQ(PressAdd().result, 0);
+    EXPECT_EQ(widgets().ArmedEvents(), 0u);
+    EXPECT_EQ(StoreStates(), ".*.....");
+    EXPECT_EQ(RecallButtons().size(), 7u);
 }
 
 // An "Add" raised from inside the SetDown of a store: the rows are rebuilt before the slot

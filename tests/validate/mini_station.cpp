@@ -15,6 +15,8 @@
 //  11 gestures   the fifth press crashes
 //  12 warning    shows its window with the boolean byte 2, which real hosts read as true
 //  13 hang       the fifth press never returns
+//  14 reentry    a load rebuilds the button, and a question answered OK goes ahead
+//                whatever happened meanwhile (the seed decides nothing: found always)
 // It uses the C boundary's headers and the system's module loader, nothing else.
 #include <cstdint>
 #include <cstdio>
@@ -102,7 +104,7 @@ int32_t OnAsk(void*, void*, void*) {
         }
     }
     ++g_presses;
-    int32_t generation = g_generation, result = 0;
+    int32_t generation = g_generation, result = 0, button = g_button;
     MQOption box[] = {{MQWIDGET_KEY_PARENT, &g_window},
                       {MQWIDGET_KEY_TYPE, const_cast<char*>(MQBOX_TYPE)},
                       {MQBOX_KEY_MESSAGE_TYPE, const_cast<char*>(MQBOX_OKCANCEL)},
@@ -112,21 +114,26 @@ int32_t OnAsk(void*, void*, void*) {
                       {nullptr, nullptr}};
     g_widget(0, MQWIDGET_MESSAGEBOX, box);
     // The host ran its loop while the box was open: the button may be gone.
-    if (MINI_FAULT != 9 && generation != g_generation) return 1;
-    Set(g_button, MQKEY_TEXT, const_cast<Wide*>(result == MQBOX_OK ? MINI_TEXT("Asked") : MINI_TEXT("Ask")));
+    bool goes_ahead = generation == g_generation || MINI_FAULT == 9 || (MINI_FAULT == 14 && result == MQBOX_OK);
+    if (!goes_ahead) return 1;
+    Set(button, MQKEY_TEXT, const_cast<Wide*>(result == MQBOX_OK ? MINI_TEXT("Asked") : MINI_TEXT("Ask")));
     return 1;
 }
 
-void Start() {
-    ++g_generation;
-    g_window = Create(MQWIDGET_TYPE_WINDOW);
-    Set(g_window, MQKEY_TITLE, const_cast<Wide*>(MINI_TEXT("Mini")));
+void AddButton() {
     g_button = Create(MQWIDGET_TYPE_BUTTON);
     Set(g_button, MQKEY_TEXT, const_cast<Wide*>(MINI_TEXT("Ask")));
     int32_t result = -1;
     MQOption child[] = {{MQWIDGET_KEY_CHILD, &g_button}, {MQWIDGET_KEY_RESULT, &result}, {nullptr, nullptr}};
     g_widget(g_window, MQWIDGET_ADD_CHILD, child);
     Listen(g_button, MQEVT_EXECUTE, OnAsk);
+}
+
+void Start() {
+    ++g_generation;
+    g_window = Create(MQWIDGET_TYPE_WINDOW);
+    Set(g_window, MQKEY_TITLE, const_cast<Wide*>(MINI_TEXT("Mini")));
+    AddButton();
     Listen(g_window, MQEVT_HIDE, OnHide);
     g_active = false;
     if (MINI_FAULT == 10) {
@@ -167,6 +174,12 @@ void* Option(void* argument, const char* name) {
 
 void Load(void* element) {
     g_presses = 0;
+    if (MINI_FAULT == 14 && g_window != 0) {
+        ++g_generation;
+        MQOption none[] = {{nullptr, nullptr}};
+        g_widget(g_button, MQWIDGET_DELETE, none);
+        AddButton();
+    }
     if (element == nullptr) return;
     void* find[] = {const_cast<char*>("Presses"), nullptr};
     g_xml(element, MQXML_FIRST_CHILD, find);

@@ -166,6 +166,8 @@ public:
     // gesture, an event sent through the PluginModule, a document closed).
     //   widgets.WhileNextBoxOpen([&] { plugin->LoadDocument(other.handle(), &element, "b.mqo"); });
     void WhileNextBoxOpen(std::function<void()> action) { box_actions_.push_back(std::move(action)); }
+    // Drops the actions that no box has run.
+    void DropBoxActions() { box_actions_.clear(); }
     const std::vector<MessageBoxRequest>& MessageBoxes() const { return boxes_; }
 
     // ---- Gestures -----------------------------------------------------------------------
