@@ -86,7 +86,6 @@ std::map<std::string, std::filesystem::path> PageFiles(const std::filesystem::pa
     for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
          !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
         if (it->is_regular_file(error)) {
-            // Appended piece by piece: GCC 12 at -O3 wrongly warns of overlap in "/" + text.
             std::string request_path = "/";
             request_path += std::filesystem::relative(it->path(), folder, error).generic_string();
             files[request_path] = it->path();
