@@ -5,8 +5,8 @@
 //
 // One thread. The host calls the plug-in's exports, MQOnEvent and the widget event
 // procedure on its own thread, one call at a time, and the plug-in calls the host only
-// from inside such a call, on the same thread. The plug-in starts no threads and takes
-// no lock for the boundary's sake.
+// from inside such a call or while the host unloads it, on the same thread. The plug-in
+// starts no threads and takes no lock for the boundary's sake.
 //
 // Calls that may call back. MQWidget_Value may deliver other events to the plug-in before
 // it returns, widget events and numbered events alike: a message box runs the host's
