@@ -20,9 +20,9 @@
 #include <utility>
 #include <vector>
 
-#include "host/documents.h"
-#include "host/journal.h"
-#include "host/plugin_module.h"
+#include "host/binds/documents.h"
+#include "host/drive/plugin_module.h"
+#include "host/records/journal.h"
 #include "plugin/host_api.h"
 #include "slots/cmq_object.h"
 #include "slots/pellucid.h"

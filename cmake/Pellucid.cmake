@@ -1,9 +1,27 @@
 # Helpers shared by the folders' build files.
 
+# The plug-in and the stand-in host meet only through abi/ and platform/. Each side
+# compiles against an include root of its own, a folder of the build tree with links to
+# just the source folders it may include, so that an include of the other side's headers
+# fails to compile. Tests, fuzz targets and benchmarks, which see both sides, include the
+# source folder whole.
+set(PELLUCID_SHARED_ROOT ${PROJECT_BINARY_DIR}/include_roots/shared)
+set(PELLUCID_PLUGIN_ROOT ${PROJECT_BINARY_DIR}/include_roots/plugin)
+set(PELLUCID_HOST_ROOT ${PROJECT_BINARY_DIR}/include_roots/host)
+function(pellucid_include_root root)
+  foreach(folder IN LISTS ARGN)
+    file(MAKE_DIRECTORY ${root})
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
+  endforeach()
+endfunction()
+pellucid_include_root(${PELLUCID_SHARED_ROOT} abi platform)
+pellucid_include_root(${PELLUCID_PLUGIN_ROOT} plugin widgets slots)
+pellucid_include_root(${PELLUCID_HOST_ROOT} host)
+
 # The plug-in's code, compiled once: the plug-in file is made from these objects, and the
 # unit tests link them directly. Symbols are hidden; only the exports are marked.
 add_library(pellucid_core OBJECT)
-target_include_directories(pellucid_core PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
+target_include_directories(pellucid_core PUBLIC ${PELLUCID_PLUGIN_ROOT} ${PROJECT_BINARY_DIR}/generated)
 set_target_properties(pellucid_core PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 if(NOT WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   # Unique global symbols (a GCC extension; clang makes none) would make the plug-in file

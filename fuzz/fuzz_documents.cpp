@@ -19,10 +19,11 @@
 #include <vector>
 
 #include "fuzz/harness.h"
-#include "host/option_list.h"
-#include "host/settings.h"
-#include "host/widgets.h"
-#include "host/xml.h"
+#include "host/binds/settings.h"
+#include "host/binds/widgets/widgets.h"
+#include "host/binds/xml.h"
+#include "host/drive/option_list.h"
+#include "host/files/xml_file.h"
 #include "platform/platform.h"
 #include "slots/pellucid.h"
 #include "slots/pellucid_window.h"

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "fuzz/harness.h"
-#include "host/breaches.h"
-#include "host/documents.h"
-#include "host/hostile_arguments.h"
-#include "host/xml.h"
+#include "host/binds/documents.h"
+#include "host/binds/xml.h"
+#include "host/careless/hostile_arguments.h"
+#include "host/records/breaches.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::ByteReader in(data, size);

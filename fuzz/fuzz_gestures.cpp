@@ -28,11 +28,12 @@
 #include <vector>
 
 #include "fuzz/harness.h"
-#include "host/documents.h"
-#include "host/option_list.h"
-#include "host/widget_queries.h"
-#include "host/widgets.h"
-#include "host/xml.h"
+#include "host/binds/documents.h"
+#include "host/binds/widgets/widgets.h"
+#include "host/binds/xml.h"
+#include "host/drive/option_list.h"
+#include "host/drive/widget_queries.h"
+#include "host/files/xml_file.h"
 #include "platform/platform.h"
 #include "slots/pellucid.h"
 

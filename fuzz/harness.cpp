@@ -5,13 +5,13 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "host/breaches.h"
-#include "host/documents.h"
-#include "host/host.h"
-#include "host/journal.h"
-#include "host/plugin_module.h"
-#include "host/widget_queries.h"
-#include "host/widgets.h"
+#include "host/binds/documents.h"
+#include "host/binds/host.h"
+#include "host/binds/widgets/widgets.h"
+#include "host/drive/plugin_module.h"
+#include "host/drive/widget_queries.h"
+#include "host/records/breaches.h"
+#include "host/records/journal.h"
 #include "plugin/host_api.h"
 #include "slots/pellucid.h"
 #include "slots/pellucid_window.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "abi/abi.h"
-#include "host/hostile_arguments.h"
+#include "host/careless/hostile_arguments.h"
 #include "slots/slot.h"
 
 class Pellucid;

@@ -8,11 +8,11 @@
 
 #include "abi/message_box.h"
 #include "abi/widget_ops.h"
-#include "host/breaches.h"
-#include "host/journal.h"
-#include "host/scene_file.h"
-#include "host/widget_queries.h"
-#include "host/widgets.h"
+#include "host/binds/widgets/widgets.h"
+#include "host/drive/widget_queries.h"
+#include "host/files/scene_file.h"
+#include "host/records/breaches.h"
+#include "host/records/journal.h"
 
 namespace host::serve {
 namespace {

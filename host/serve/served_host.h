@@ -15,8 +15,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/cli/session.h"
 #include "host/serve/host_thread.h"
+#include "host/session/session.h"
 
 namespace host::serve {
 

@@ -19,11 +19,11 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
-#include "host/cli/session_arguments.h"
-#include "host/file_io.h"
+#include "host/files/file_io.h"
 #include "host/serve/host_thread.h"
 #include "host/serve/serve.h"
 #include "host/serve/served_host.h"
+#include "host/session/session_arguments.h"
 #include "platform/platform.h"
 
 namespace host::serve {

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "host/breaches.h"
-#include "host/option_list.h"
-#include "host/xml.h"
+#include "host/binds/xml.h"
+#include "host/drive/option_list.h"
+#include "host/records/breaches.h"
 #include "platform/platform.h"
 #include "host/validate/station.h"
 

@@ -14,11 +14,11 @@
 #include <optional>
 #include <string>
 
-#include "host/breaches.h"
-#include "host/host.h"
-#include "host/journal.h"
-#include "host/process_memory.h"
-#include "host/xml.h"
+#include "host/binds/host.h"
+#include "host/binds/xml.h"
+#include "host/drive/process_memory.h"
+#include "host/records/breaches.h"
+#include "host/records/journal.h"
 #include "host/validate/station.h"
 
 #if defined(__SANITIZE_ADDRESS__)

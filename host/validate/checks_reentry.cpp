@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "host/option_list.h"
-#include "host/xml.h"
+#include "host/binds/xml.h"
+#include "host/drive/option_list.h"
 #include "host/validate/station.h"
 
 namespace host::validate {

@@ -8,8 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/settings.h"
-#include "host/xml.h"
+#include "host/binds/settings.h"
+#include "host/binds/xml.h"
+#include "host/files/xml_file.h"
 #include "host/validate/station.h"
 
 namespace host::validate {

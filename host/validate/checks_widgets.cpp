@@ -2,8 +2,8 @@
 // called all the same, changes nothing) and a user's random gestures.
 #include <algorithm>
 
-#include "host/breaches.h"
-#include "host/option_list.h"
+#include "host/drive/option_list.h"
+#include "host/records/breaches.h"
 #include "host/validate/station.h"
 
 namespace host::validate {

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
-#include "host/breaches.h"
-#include "host/host.h"
-#include "host/journal.h"
-#include "host/option_list.h"
-#include "host/xml.h"
+#include "host/binds/host.h"
+#include "host/binds/xml.h"
+#include "host/drive/option_list.h"
+#include "host/files/xml_file.h"
+#include "host/records/breaches.h"
+#include "host/records/journal.h"
 
 namespace host::validate {
 namespace {

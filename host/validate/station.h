@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "host/documents.h"
-#include "host/hostile_arguments.h"
-#include "host/plugin_module.h"
-#include "host/widgets.h"
+#include "host/binds/documents.h"
+#include "host/binds/widgets/widgets.h"
+#include "host/careless/hostile_arguments.h"
+#include "host/drive/plugin_module.h"
 #include "host/validate/check.h"
 
 namespace host::validate {

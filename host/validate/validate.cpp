@@ -12,7 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/breaches.h"
+#include "host/records/breaches.h"
 #include "host/validate/check.h"
 #include "host/validate/child_process.h"
 

@@ -31,13 +31,14 @@
 #include <thread>
 #include <vector>
 
-#include "host/documents.h"
-#include "host/file_io.h"
-#include "host/host.h"
-#include "host/plugin_module.h"
-#include "host/scene_file.h"
-#include "host/settings.h"
-#include "host/xml.h"
+#include "host/binds/documents.h"
+#include "host/binds/host.h"
+#include "host/binds/settings.h"
+#include "host/binds/xml.h"
+#include "host/drive/plugin_module.h"
+#include "host/files/file_io.h"
+#include "host/files/scene_file.h"
+#include "host/files/xml_file.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "host/breaches.h"
-#include "host/documents.h"
-#include "host/host.h"
-#include "host/journal.h"
-#include "host/plugin_module.h"
+#include "host/binds/documents.h"
+#include "host/binds/host.h"
+#include "host/drive/plugin_module.h"
+#include "host/records/breaches.h"
+#include "host/records/journal.h"
 #include "plugin/host_api.h"
 
 namespace {

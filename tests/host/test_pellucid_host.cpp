@@ -14,16 +14,17 @@
 #include <string>
 #include <vector>
 
-#include "host/breaches.h"
-#include "host/file_io.h"
-#include "host/host.h"
-#include "host/plugin_module.h"
-#include "host/scene_file.h"
-#include "host/cli/run.h"
-#include "host/cli/session.h"
-#include "host/cli/terminal.h"
-#include "host/widgets.h"
-#include "host/xml.h"
+#include "host/binds/host.h"
+#include "host/binds/widgets/widgets.h"
+#include "host/binds/xml.h"
+#include "host/drive/plugin_module.h"
+#include "host/files/file_io.h"
+#include "host/files/scene_file.h"
+#include "host/files/xml_file.h"
+#include "host/records/breaches.h"
+#include "host/session/run.h"
+#include "host/session/session.h"
+#include "host/session/terminal.h"
 #include "platform/platform.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "host/cli/session_arguments.h"
-#include "host/plugin_module.h"
+#include "host/drive/plugin_module.h"
+#include "host/session/session_arguments.h"
 #include "platform/platform.h"
 
 namespace {

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "host/breaches.h"
-#include "host/documents.h"
-#include "host/host.h"
-#include "host/journal.h"
-#include "host/option_list.h"
-#include "host/plugin_module.h"
-#include "host/widget_queries.h"
-#include "host/widgets.h"
+#include "host/binds/documents.h"
+#include "host/binds/host.h"
+#include "host/binds/widgets/widgets.h"
+#include "host/drive/option_list.h"
+#include "host/drive/plugin_module.h"
+#include "host/drive/widget_queries.h"
+#include "host/records/breaches.h"
+#include "host/records/journal.h"
 #include "plugin/host_api.h"
 #include "slots/pellucid.h"
 #include "widgets/widget_base.h"

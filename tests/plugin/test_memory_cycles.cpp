@@ -18,13 +18,13 @@
 #include <optional>
 #include <string>
 
-#include "host/host.h"
-#include "host/journal.h"
-#include "host/option_list.h"
-#include "host/plugin_module.h"
-#include "host/process_memory.h"
-#include "host/widgets.h"
-#include "host/xml.h"
+#include "host/binds/host.h"
+#include "host/binds/widgets/widgets.h"
+#include "host/binds/xml.h"
+#include "host/drive/option_list.h"
+#include "host/drive/plugin_module.h"
+#include "host/drive/process_memory.h"
+#include "host/records/journal.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define PELLUCID_ASAN 1

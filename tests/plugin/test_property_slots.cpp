@@ -17,12 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "host/documents.h"
-#include "host/host.h"
-#include "host/journal.h"
-#include "host/option_list.h"
-#include "host/plugin_module.h"
-#include "host/xml.h"
+#include "host/binds/documents.h"
+#include "host/binds/host.h"
+#include "host/binds/xml.h"
+#include "host/drive/option_list.h"
+#include "host/drive/plugin_module.h"
+#include "host/files/xml_file.h"
+#include "host/records/journal.h"
 #include "platform/platform.h"
 #include "plugin/host_api.h"
 #include "slots/pellucid.h"

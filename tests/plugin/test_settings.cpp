@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "host/host.h"
-#include "host/journal.h"
-#include "host/plugin_module.h"
-#include "host/settings.h"
+#include "host/binds/host.h"
+#include "host/binds/settings.h"
+#include "host/drive/plugin_module.h"
+#include "host/records/journal.h"
 #include "plugin/host_api.h"
 #include "plugin/settings.h"
 

@@ -9,8 +9,8 @@
 #include <new>
 #include <string>
 
-#include "host/documents.h"
-#include "host/journal.h"
+#include "host/binds/documents.h"
+#include "host/records/journal.h"
 #include "slots/pellucid.h"
 
 namespace {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "host/documents.h"
-#include "host/host.h"
-#include "host/journal.h"
-#include "host/plugin_module.h"
+#include "host/binds/documents.h"
+#include "host/binds/host.h"
+#include "host/drive/plugin_module.h"
+#include "host/records/journal.h"
 #include "plugin/host_api.h"
 #include "slots/pellucid.h"
 

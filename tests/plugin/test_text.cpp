@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "host/host.h"
-#include "host/plugin_module.h"
-#include "host/xml.h"
+#include "host/binds/host.h"
+#include "host/binds/xml.h"
+#include "host/drive/plugin_module.h"
 #include "plugin/host_api.h"
 #include "plugin/xml_access.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "host/breaches.h"
-#include "host/host.h"
-#include "host/plugin_module.h"
+#include "host/binds/host.h"
+#include "host/drive/plugin_module.h"
+#include "host/records/breaches.h"
 #include "plugin/host_api.h"
 
 template <typename Base = ::testing::Test>

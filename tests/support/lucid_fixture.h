@@ -11,16 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "host/breaches.h"
-#include "host/documents.h"
-#include "host/host.h"
-#include "host/journal.h"
-#include "host/option_list.h"
-#include "host/plugin_module.h"
-#include "host/widget_queries.h"
-#include "host/settings.h"
-#include "host/widgets.h"
-#include "host/xml.h"
+#include "host/binds/documents.h"
+#include "host/binds/host.h"
+#include "host/binds/settings.h"
+#include "host/binds/widgets/widgets.h"
+#include "host/binds/xml.h"
+#include "host/drive/option_list.h"
+#include "host/drive/plugin_module.h"
+#include "host/drive/widget_queries.h"
+#include "host/records/breaches.h"
+#include "host/records/journal.h"
 #include "abi/abi.h"
 
 class LucidTest : public ::testing::Test {

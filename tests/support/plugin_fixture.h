@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "host/breaches.h"
-#include "host/host.h"
-#include "host/journal.h"
-#include "host/plugin_module.h"
+#include "host/binds/host.h"
+#include "host/drive/plugin_module.h"
+#include "host/records/breaches.h"
+#include "host/records/journal.h"
 
 class PluginTest : public ::testing::Test {
 protected:

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "host/host.h"
-#include "host/journal.h"
-#include "host/plugin_module.h"
+#include "host/binds/host.h"
+#include "host/drive/plugin_module.h"
+#include "host/records/journal.h"
 #include "support/bound_host.h"
-#include "host/widgets.h"
+#include "host/binds/widgets/widgets.h"
 #include "plugin/host_api.h"
 #include "widgets/widget_classes.h"
 #include "widgets/widget_events.h"
