@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <climits>
 #include <filesystem>
 #include <iostream>
@@ -22,6 +23,23 @@ using nlohmann::json;
 // How much of the session's output and of the journal the side panel keeps.
 constexpr size_t kOutputLines = 400;
 constexpr size_t kJournalCalls = 300;
+
+// The last `count` lines of `lines` (all of them when it holds fewer).
+json LastLines(const std::deque<std::string>& lines, uint64_t count) {
+    size_t take = static_cast<size_t>(std::min<uint64_t>(count, lines.size()));
+    return json(std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(take), lines.end()));
+}
+
+// A JSON object's text with `"objects": [...]` put first, when there are any or `always`:
+// the objects come as text, since a scene of 10^5 objects as JSON nodes would cost far
+// more than the rest of the state.
+std::string WithObjects(const std::string& objects, const json& rest, bool always) {
+    std::string text = rest.dump(-1, ' ', false, json::error_handler_t::replace);
+    if (objects.empty() && !always) return text;
+    std::string whole = "{\"objects\":[" + objects + "]";
+    whole += text.size() > 2 ? "," + text.substr(1) : "}";
+    return whole;
+}
 
 Reply Refuse(int status, std::string error) {
     Reply reply;
@@ -107,12 +125,14 @@ std::vector<std::string> SceneFiles() {
 
 }  // namespace
 
-ServedHost::ServedHost(HostThread& thread, std::function<void(std::string)> publish)
+ServedHost::ServedHost(HostThread& thread, std::function<void(uint64_t, std::string)> publish)
     : thread_(thread), publish_(std::move(publish)), session_(out_, nullptr) {}
 
 bool ServedHost::Start(const SessionOptions& options) {
-    // The side panel shows the journal, so the host keeps it, and the panel bounds it.
+    // The side panel shows the journal's latest calls, so the host keeps those and counts
+    // the rest: a click on a big scene makes millions.
     TheJournal().SetRecording(true);
+    TheJournal().SetLimit(kJournalCalls);
     bool started = session_.Start(options);
     Collect();
     if (!started) return false;
@@ -150,6 +170,7 @@ std::vector<std::string> ServedHost::Collect() {
         std::cout << line << "\n";
         lines.push_back(line);
         output_.push_back(line);
+        ++output_lines_;
         if (output_.size() > kOutputLines) output_.pop_front();
     }
     std::cout.flush();
@@ -157,51 +178,125 @@ std::vector<std::string> ServedHost::Collect() {
         journal_.push_back(call.Text());
         if (journal_.size() > kJournalCalls) journal_.pop_front();
     }
-    journal_calls_ += TheJournal().Calls().size();
+    journal_calls_ += TheJournal().Calls().size() + TheJournal().Dropped();
     TheJournal().Clear();
     return lines;
 }
 
-void ServedHost::Publish() {
-    ++serial_;
-    publish_(State().dump(-1, ' ', false, json::error_handler_t::replace));
+ServedHost::Place ServedHost::PlaceOf(int32_t place) const {
+    Place view;
+    const Document* document = session_.document();
+    const Object* object = document != nullptr ? document->ObjectAt(place) : nullptr;
+    if (object != nullptr) {
+        view.empty = false;
+        view.visible = object->visible();
+        view.counted = object->counted();
+        view.name = object->name();
+    }
+    return view;
 }
 
-json ServedHost::State() const {
-    json state;
-    const Document* document = session_.document();
-    json objects = json::array();
-    for (int32_t place = 0; document != nullptr && place < document->PlaceCount(); ++place) {
-        const Object* object = document->ObjectAt(place);
-        if (object == nullptr) {
-            objects.push_back({{"place", place}, {"empty", true}});
-        } else {
-            objects.push_back({{"place", place},
-                               {"name", Utf8FromHostText(object->name())},
-                               {"visible", object->visible()},
-                               {"counted", object->counted()}});
-        }
+namespace {
+
+// One object of the state's "objects", appended to `out` after a comma when it is not the first.
+void AppendPlace(std::string& out, int32_t place, bool empty, bool visible, bool counted, const std::string& name) {
+    if (!out.empty()) out += ',';
+    out += "{\"place\":" + std::to_string(place);
+    if (empty) {
+        out += ",\"empty\":true}";
+        return;
     }
-    state["scene"] = {{"file", scene_name_}, {"objects", objects}, {"files", SceneFiles()}};
-    state["windows"] = json::array();
+    out += ",\"name\":";
+    out += json(Utf8FromHostText(name)).dump(-1, ' ', false, json::error_handler_t::replace);
+    out += visible ? ",\"visible\":true" : ",\"visible\":false";
+    out += counted ? ",\"counted\":true}" : ",\"counted\":false}";
+}
+
+}  // namespace
+
+json ServedHost::Panels() const {
+    json panels;
+    panels["scene"] = {{"file", scene_name_}, {"files", SceneFiles()}};
+    panels["windows"] = json::array();
     for (int32_t id : TheWidgets().Ids()) {
         const Widget* widget = TheWidgets().Find(id);
-        if (widget->type == MQWIDGET_TYPE_WINDOW && !widget->main && widget->parent == 0) state["windows"].push_back(WidgetJson(*widget));
+        if (widget->type == MQWIDGET_TYPE_WINDOW && !widget->main && widget->parent == 0) panels["windows"].push_back(WidgetJson(*widget));
     }
-    state["lucid"] = FindWindowTitled("Lucid");
-    state["questions"] = json::array();
+    panels["lucid"] = FindWindowTitled("Lucid");
+    panels["questions"] = json::array();
     for (const Question& question : questions_) {
         if (!question.answer) {
-            state["questions"].push_back({{"id", question.id}, {"title", question.title}, {"message", question.message}});
+            panels["questions"].push_back({{"id", question.id}, {"title", question.title}, {"message", question.message}});
         }
     }
-    state["output"] = output_;
-    state["journal"] = journal_;
-    state["journal_calls"] = journal_calls_;
-    state["breaches"] = json::array();
-    for (const Breach& breach : TheBreaches().All()) state["breaches"].push_back(breach.Text());
-    state["serial"] = serial_;
-    return state;
+    panels["breaches"] = json::array();
+    for (const Breach& breach : TheBreaches().All()) panels["breaches"].push_back(breach.Text());
+    return panels;
+}
+
+void ServedHost::Publish() {
+    // The objects: each place compared with what the pages last heard of it.
+    const Document* document = session_.document();
+    const size_t count = document != nullptr ? static_cast<size_t>(document->PlaceCount()) : 0;
+    const size_t before = sent_places_.size();
+    sent_places_.resize(count);
+    std::string objects;
+    for (size_t place = 0; place < count; ++place) {
+        const Object* object = document->ObjectAt(static_cast<int32_t>(place));
+        Place& sent = sent_places_[place];
+        bool same = place < before && (object == nullptr
+                                           ? sent.empty
+                                           : !sent.empty && sent.visible == object->visible() &&
+                                                 sent.counted == object->counted() && sent.name == object->name());
+        if (same) continue;
+        sent = PlaceOf(static_cast<int32_t>(place));
+        AppendPlace(objects, static_cast<int32_t>(place), sent.empty, sent.visible, sent.counted, sent.name);
+    }
+
+    json change = json::object();
+    if (count != before) change["count"] = count;
+    json panels = Panels();
+    for (auto& [key, value] : panels.items()) {
+        if (!sent_panels_.contains(key) || sent_panels_[key] != value) change[key] = value;
+    }
+    sent_panels_ = std::move(panels);
+    if (output_lines_ != sent_output_lines_) {
+        change["output"] = LastLines(output_, output_lines_ - sent_output_lines_);
+        change["output_lines"] = output_lines_;
+        sent_output_lines_ = output_lines_;
+    }
+    if (journal_calls_ != sent_journal_calls_) {
+        change["journal"] = LastLines(journal_, journal_calls_ - sent_journal_calls_);
+        change["journal_calls"] = journal_calls_;
+        sent_journal_calls_ = journal_calls_;
+    }
+    if (objects.empty() && change.empty()) return;  // nothing the page shows has changed
+
+    if (session_id_.empty()) {
+        session_id_ = std::to_string(std::chrono::system_clock::now().time_since_epoch().count());
+    }
+    change["session"] = session_id_;
+    change["version"] = ++version_;
+    publish_(version_, WithObjects(objects, change, false));
+}
+
+std::string ServedHost::State() const {
+    // Built from what the pages were sent, so that it is the state at `version_` exactly.
+    std::string objects;
+    for (size_t place = 0; place < sent_places_.size(); ++place) {
+        const Place& sent = sent_places_[place];
+        AppendPlace(objects, static_cast<int32_t>(place), sent.empty, sent.visible, sent.counted, sent.name);
+    }
+    json state = sent_panels_.is_object() ? sent_panels_ : json::object();
+    state["output"] = LastLines(output_, sent_output_lines_);
+    state["output_lines"] = sent_output_lines_;
+    state["output_kept"] = kOutputLines;
+    state["journal"] = LastLines(journal_, sent_journal_calls_);
+    state["journal_calls"] = sent_journal_calls_;
+    state["journal_kept"] = kJournalCalls;
+    state["session"] = session_id_;
+    state["version"] = version_;
+    return WithObjects(objects, state, true);
 }
 
 Reply ServedHost::Run(const std::string& command) {

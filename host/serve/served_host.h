@@ -1,8 +1,9 @@
 // The stand-in host's session as the page drives it: the page's clicks become the
-// session's commands, the plug-in's questions wait for the page's answers, and the whole
-// state (scene, windows, questions, what the session printed, the journal of host calls
-// and the breaches) is one JSON object that the page draws. Lives on the host thread:
-// every member but the constructor is called there.
+// session's commands, the plug-in's questions wait for the page's answers, and the state
+// (scene, windows, questions, what the session printed, the journal of host calls and the
+// breaches) is one JSON object that the page draws. After each command only what changed
+// goes to the pages, numbered by a version; the whole state is built when a page asks for
+// it. Lives on the host thread: every member but the constructor is called there.
 #pragma once
 
 #include <cstdint>
@@ -29,8 +30,11 @@ struct Reply {
 
 class ServedHost {
 public:
-    // `publish` takes each new state, as JSON text, to the pages that watch.
-    ServedHost(HostThread& thread, std::function<void(std::string)> publish);
+    // `publish` takes each change, as JSON text, to the pages that watch, with its version:
+    // the versions count from 1 without a gap, and a change applies to the state of the
+    // version before it. A change names the session (`session`), so that a page that
+    // reconnects to a restarted server knows its copy is not the server's.
+    ServedHost(HostThread& thread, std::function<void(uint64_t version, std::string change)> publish);
 
     // Starts the session as pellucid-host does, with the page as its user. The working
     // folder is the current one: the page saves and loads scene files there, by name.
@@ -38,8 +42,16 @@ public:
     // The session's end: the plug-in stops and the settings are written.
     void Finish();
 
-    // The state the page draws.
-    nlohmann::json State() const;
+    // The whole state the page draws, as JSON text, at the version of the latest change:
+    //   {"session", "version", "objects": [{"place", "name", "visible", "counted"} or
+    //    {"place", "empty": true}...], "scene": {"file", "files"}, "windows", "lucid",
+    //    "questions", "output", "output_lines", "journal", "journal_calls", "breaches"}
+    // "output" and "journal" are the latest lines only; "output_lines" and "journal_calls"
+    // count every one. A change has the same fields, each only when it changed, but that
+    // "objects" holds the changed places alone, "count" the number of places when it
+    // changed, and "output" and "journal" the new lines.
+    std::string State() const;
+    uint64_t version() const { return version_; }
 
     // The page's requests, each checked whole before anything changes.
     //   {"widget": ID, "ctrl": BOOL, "shift": BOOL}   a click on a button of the Lucid window
@@ -70,22 +82,46 @@ private:
     // The plug-in's question, put to the page: the host runs the page's requests in a
     // nested loop until the answer comes (or the host stops, which counts as Cancel).
     std::optional<int32_t> Ask(const std::string& title, const std::string& message);
+    // An object as the page last heard of it: compared with the document's after each
+    // command, so that a change names only the places that changed.
+    struct Place {
+        bool empty = true;
+        bool visible = false;
+        bool counted = false;
+        std::string name;  // the host's text; UTF-8 only in the JSON
+        bool operator==(const Place& other) const {
+            return empty == other.empty && visible == other.visible && counted == other.counted && name == other.name;
+        }
+    };
+
     // Takes what the session printed and the journal's new calls into the panels' logs;
     // returns the printed lines.
     std::vector<std::string> Collect();
+    // Sends what changed since the last change, when anything did.
     void Publish();
+    // The fields of the state but the objects.
+    nlohmann::json Panels() const;
+    Place PlaceOf(int32_t place) const;
 
     HostThread& thread_;
-    std::function<void(std::string)> publish_;
+    std::function<void(uint64_t, std::string)> publish_;
     std::ostringstream out_;
     Session session_;
     std::string scene_name_;  // the scene's file in the working folder
     std::vector<Question> questions_;  // open, the innermost last
     int64_t next_question_ = 1;
-    std::deque<std::string> output_;
+    std::deque<std::string> output_;   // the latest lines
+    uint64_t output_lines_ = 0;        // every line since the start
     std::deque<std::string> journal_;  // the latest calls
     uint64_t journal_calls_ = 0;       // every call since the start
-    uint64_t serial_ = 0;
+    std::string session_id_;
+    uint64_t version_ = 0;
+    // What the pages were last sent.
+    std::vector<Place> sent_places_;
+    nlohmann::json sent_panels_;
+    uint64_t sent_output_lines_ = 0;
+    uint64_t sent_journal_calls_ = 0;
+    size_t sent_breaches_ = 0;
 };
 
 }  // namespace host::serve

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -15,6 +16,8 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
+#include <atomic>
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
@@ -34,29 +37,40 @@ using nlohmann::json;
 const char* const kUsage = "usage: pellucid-host serve [--port N] [--settings FILE] [--plugin FILE] [SCENE]";
 const char* const kLoopback = "127.0.0.1";
 
-// The latest state, and the pages waiting for a newer one.
+// The latest changes, and the pages waiting for them. A page that falls further behind
+// than the changes kept here is sent the whole state again.
 class Broadcast {
 public:
-    void Publish(std::string state) {
+    void Publish(uint64_t version, std::string change) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            state_ = std::move(state);
-            ++version_;
+            kept_bytes_ += change.size();
+            changes_.emplace_back(version, std::move(change));
+            while (changes_.size() > 1 && (changes_.size() > kKeptChanges || kept_bytes_ > kKeptBytes)) {
+                kept_bytes_ -= changes_.front().second.size();
+                changes_.pop_front();
+            }
         }
         changed_.notify_all();
     }
-    // Waits up to `timeout` for a state newer than `*seen`; true with it in `*state`.
-    bool WaitNewer(uint64_t* seen, std::string* state, std::chrono::seconds timeout) {
+    enum class Wait { kChanges, kGap, kIdle, kClosed };
+    // Waits up to `timeout` for changes after version `*seen`. kChanges: they are appended
+    // to `*events` as server-sent events and `*seen` is the last one's version; kGap: some
+    // of them are no longer kept.
+    Wait WaitAfter(uint64_t* seen, std::string* events, std::chrono::seconds timeout) {
         std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait_for(lock, timeout, [&] { return closed_ || version_ > *seen; });
-        if (closed_ || version_ <= *seen) return false;
-        *seen = version_;
-        *state = state_;
-        return true;
-    }
-    std::string Latest() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return state_;
+        changed_.wait_for(lock, timeout, [&] { return closed_ || Latest() > *seen; });
+        if (closed_) return Wait::kClosed;
+        if (Latest() <= *seen) return Wait::kIdle;
+        if (changes_.front().first > *seen + 1) return Wait::kGap;
+        for (const auto& [version, change] : changes_) {
+            if (version <= *seen) continue;
+            *events += "data: ";
+            *events += change;
+            *events += "\n\n";
+            *seen = version;
+        }
+        return Wait::kChanges;
     }
     void Close() {
         {
@@ -65,18 +79,25 @@ public:
         }
         changed_.notify_all();
     }
-    bool closed() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return closed_;
-    }
 
 private:
+    static constexpr size_t kKeptChanges = 256;
+    static constexpr size_t kKeptBytes = size_t{64} << 20;
+    uint64_t Latest() const { return changes_.empty() ? 0 : changes_.back().first; }
+
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::string state_;
-    uint64_t version_ = 0;
+    std::deque<std::pair<uint64_t, std::string>> changes_;
+    size_t kept_bytes_ = 0;
     bool closed_ = false;
 };
+
+// A comment line that keeps an idle event stream open and finds out a page that has gone.
+constexpr std::string_view kIdleEvent = ": idle\n\n";
+// Each open page holds a connection of the server's, and a worker thread with it, for its
+// events; the rest of the workers answer requests. Pages beyond the limit are told to wait.
+constexpr int kWorkers = 128;
+constexpr int kMaxEventStreams = 96;
 
 // The page's files: every file under `folder`, by the path the page asks for. Nothing
 // else is served, so no request path can reach outside it.
@@ -186,13 +207,13 @@ int Main(int argc, char** argv) {
 
     HostThread thread;  // this one: main runs the host's loop
     Broadcast broadcast;
-    ServedHost served(thread, [&broadcast](std::string state) { broadcast.Publish(std::move(state)); });
+    ServedHost served(thread, [&broadcast](uint64_t version, std::string change) {
+        broadcast.Publish(version, std::move(change));
+    });
     if (!served.Start(options)) return 1;
 
     httplib::Server server;
-    // Each open page holds one connection for its events: room for several pages and
-    // their requests, one of which may wait while a question is open.
-    server.new_task_queue = [] { return new httplib::ThreadPool(32); };
+    server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     const int asked = port;
     port = asked == 0 ? server.bind_to_any_port(kLoopback) : (server.bind_to_port(kLoopback, asked) ? asked : -1);
     if (port <= 0) {
@@ -203,26 +224,56 @@ int Main(int argc, char** argv) {
     server.set_pre_routing_handler(
         [port](const httplib::Request& request, httplib::Response& response) { return Guard(port, request, response); });
 
+    // The whole state, with the version it is at, built on the host thread.
+    auto whole_state = [&thread, &served](uint64_t* version) {
+        return thread.Call([&served, version] {
+            *version = served.version();
+            return served.State();
+        });
+    };
     server.Get("/api/state", [&](const httplib::Request&, httplib::Response& response) {
-        response.set_header("Cache-Control", "no-store");
-        response.set_content(broadcast.Latest(), "application/json");
+        try {
+            uint64_t version = 0;
+            response.set_header("Cache-Control", "no-store");
+            response.set_content(whole_state(&version), "application/json");
+        } catch (const std::exception&) {
+            SendError(response, 503, "the host is stopping");
+        }
     });
-    server.Get("/api/events", [&](const httplib::Request&, httplib::Response& response) {
+    // The page's events: the whole state first (event "state"), then each change as it
+    // comes; the whole state again when the page has missed changes that are not kept.
+    auto streams = std::make_shared<std::atomic<int>>(0);
+    server.Get("/api/events", [&, streams](const httplib::Request&, httplib::Response& response) {
+        if (streams->fetch_add(1) >= kMaxEventStreams) {
+            streams->fetch_sub(1);
+            return SendError(response, 503, "too many pages are open: close one and reload this one");
+        }
         response.set_header("Cache-Control", "no-store");
         auto seen = std::make_shared<uint64_t>(0);
-        response.set_chunked_content_provider("text/event-stream", [&broadcast, seen](size_t, httplib::DataSink& sink) {
-            std::string state;
-            if (broadcast.WaitNewer(seen.get(), &state, std::chrono::seconds(5))) {
-                std::string event = "data: " + state + "\n\n";
-                return sink.write(event.data(), event.size());
-            }
-            if (broadcast.closed()) {
-                sink.done();
-                return true;
-            }
-            // A comment line now and then finds out a page that has gone.
-            return sink.write(": idle\n\n", 9);
-        });
+        auto started = std::make_shared<bool>(false);
+        response.set_chunked_content_provider(
+            "text/event-stream",
+            [&broadcast, whole_state, seen, started](size_t, httplib::DataSink& sink) {
+                std::string events;
+                Broadcast::Wait wait = *started ? broadcast.WaitAfter(seen.get(), &events, std::chrono::seconds(5))
+                                                : Broadcast::Wait::kGap;
+                if (wait == Broadcast::Wait::kClosed) {
+                    sink.done();
+                    return true;
+                }
+                if (wait == Broadcast::Wait::kIdle) return sink.write(kIdleEvent.data(), kIdleEvent.size());
+                if (wait == Broadcast::Wait::kGap) {
+                    try {
+                        events = "event: state\ndata: " + whole_state(seen.get()) + "\n\n";
+                    } catch (const std::exception&) {
+                        sink.done();  // the host is stopping
+                        return true;
+                    }
+                    *started = true;
+                }
+                return sink.write(events.data(), events.size());
+            },
+            [streams](bool) { streams->fetch_sub(1); });
     });
     auto post = [&](const char* path, Reply (ServedHost::*action)(const json&)) {
         server.Post(path, [&, action](const httplib::Request& request, httplib::Response& response) {

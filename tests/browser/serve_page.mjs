@@ -1,64 +1,36 @@
 // The page of `pellucid-host serve` clicked in a real browser: Debian's Chromium, headless,
 // driven by playwright-core. One modeller's session from the first start to a reload of
 // the page, with every step checked twice: on the page (what a person sees) and in the
-// host's own state (/api/state). Then what a page of another site could try is refused.
+// host's own state (/api/state); the host stopped under the page and started again; then
+// what a page of another site could try is refused.
 //
-//   node serve_page.mjs HOST_PROGRAM SCENE WORK_FOLDER
+//   node serve_page.mjs HOST_PROGRAM SCENE WORK_FOLDER [--no-webgl]
 //
-// The work folder is made anew; the screenshots are left in it. PELLUCID_CHROMIUM names
+// With --no-webgl the browser has no GPU and no 3D APIs, and the page draws in 2D. The
+// work folder is made anew; the screenshots are left in it. PELLUCID_CHROMIUM names
 // another Chromium than Debian's /usr/bin/chromium.
 import assert from 'node:assert/strict';
-import {spawn} from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
 import path from 'node:path';
-import {chromium} from 'playwright-core';
+import {freshFolder, hostState as stateOf, launchBrowser, runSteps, send as sendTo, startHost, stopHost} from './support.mjs';
 
-const [program, sceneFile, work] = process.argv.slice(2).map((arg) => path.resolve(arg));
-const browserFile = process.env.PELLUCID_CHROMIUM || '/usr/bin/chromium';
+const [program, sceneFile, work] = process.argv.slice(2, 5).map((arg) => path.resolve(arg));
+const webgl = !process.argv.includes('--no-webgl');
 // Bounds a wait for what the host or the page must come to; a wait that runs out fails.
+// Loading three.js and making the 3D view takes longer on a busy machine.
 const patience = 15000;
+const loading = 90000;
 
-fs.rmSync(work, {recursive: true, force: true});
-fs.mkdirSync(work, {recursive: true});
+const shot = freshFolder(work);
 fs.copyFileSync(sceneFile, path.join(work, 'workshop.scene'));
-const shot = (name) => path.join(work, `${name}.png`);
-if (!fs.existsSync(browserFile)) throw new Error(`no Chromium at ${browserFile}: run tools/setup.sh all`);
 
 // ---- The host, and plain HTTP to it ----------------------------------------------------
 
-const server = spawn(program, ['serve', '--port', '0', '--settings', 'settings.xml', 'workshop.scene'],
-                     {cwd: work, stdio: ['ignore', 'pipe', 'inherit']});
-let printed = '';
-const address = await new Promise((resolve, reject) => {
-  server.stdout.on('data', (chunk) => {
-    printed += chunk;
-    const found = /serving the scene at (http:\/\/127\.0\.0\.1:(\d+)\/)/.exec(printed);
-    if (found) resolve({url: found[1], port: Number(found[2])});
-  });
-  server.on('exit', (code) => reject(new Error(`pellucid-host serve ended (${code}) before serving:\n${printed}`)));
-});
-const ended = new Promise((resolve) => server.on('exit', (code, signal) => resolve({code, signal})));
-
-// A request as any program may send it, headers and all (fetch will not set Host).
-function send(method, target, {headers = {}, body} = {}) {
-  return new Promise((resolve, reject) => {
-    const req = http.request({host: '127.0.0.1', port: address.port, method, path: target, headers}, (res) => {
-      let text = '';
-      res.on('data', (chunk) => (text += chunk));
-      res.on('end', () => resolve({status: res.statusCode, text}));
-    });
-    req.on('error', reject);
-    if (body !== undefined) req.write(body);
-    req.end();
-  });
-}
-async function hostState() {
-  const reply = await send('GET', '/api/state');
-  assert.equal(reply.status, 200, reply.text);
-  return JSON.parse(reply.text);
-}
-const objectNamed = (state, name) => state.scene.objects.find((object) => object.name === name);
+let host = await startHost(program, work, 'workshop.scene');
+const address = {url: host.url, port: host.port};
+const send = (method, target, options) => sendTo(address.port, method, target, options);
+const hostState = () => stateOf(address.port);
+const objectNamed = (state, name) => state.objects.find((object) => object.name === name);
 const lucidOf = (state) => state.windows.find((win) => win.id === state.lucid);
 function buttonsOf(widget, text, found = []) {
   if (widget.type === 'button' && widget.text === text) found.push(widget);
@@ -68,23 +40,23 @@ function buttonsOf(widget, text, found = []) {
 
 // ---- The browser -----------------------------------------------------------------------
 
-const browser = await chromium.launch({
-  executablePath: browserFile,
-  // As root, without a sandbox; software WebGL for three.js; nothing that reaches out of
-  // the machine, whose network is closed.
-  args: ['--no-sandbox', '--disable-gpu', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-         '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-});
-const steps = [];
-let failed = false;
+const browser = await launchBrowser({webgl});
 let moved = null;  // where the window is dragged to, which the settings keep at the end
-try {
+await runSteps({
+  host: () => host, browsers: () => [browser], stopped: 'stopped the host with SIGTERM: exit code 0, settings written',
+  // The host stops as at quit: the settings keep where the window was left.
+  afterStop: () => {
+    const settings = fs.readFileSync(path.join(work, 'settings.xml'), 'utf8');
+    assert.match(settings, new RegExp(`<PosX>${moved.x}</PosX>\\s*<PosY>${moved.y}</PosY>`), settings);
+  },
+  footer: `screenshots: ${work}/*.png`,
+  steps: async (step) => {
   const page = await browser.newPage({viewport: {width: 1280, height: 800}});
   const pageErrors = [];
   page.on('pageerror', (error) => pageErrors.push(error.message));
   await page.goto(address.url);
   // Waits for the page to have drawn a state that `check` accepts.
-  const until = (check, arg) => page.waitForFunction(check, arg, {timeout: patience});
+  const until = (check, arg, timeout = patience) => page.waitForFunction(check, arg, {timeout});
   const clickObject = async (name) => {
     const place = objectNamed(await hostState(), name).place;
     const point = await page.evaluate((p) => window.pellucid.screenPointOf(p), place);
@@ -92,10 +64,32 @@ try {
   };
   const rowButton = (text, row) => page.locator('.window .widget-button', {hasText: new RegExp(`^${text}$`)}).nth(row - 1);
   const listed = (name) => page.locator('#objects li', {hasText: new RegExp(` ${name}$`)});
-  const step = (what) => steps.push(what);
 
   // The first start with no settings: the window is hidden until the host opens it.
-  await until(() => window.pellucid?.state());
+  await until(() => window.pellucid?.state() && window.pellucid.view(), null, loading);
+  if (webgl) {
+    assert.equal(await page.evaluate(() => window.pellucid.view()), '3d');
+    assert.equal(await page.locator('#scene-note').isVisible(), false);
+    // The context lost, as a driver may lose it: the scene goes on in 2D, and comes back.
+    await page.evaluate(() => {
+      window.loseContext = window.pellucid.webgl().getExtension('WEBGL_lose_context');
+      window.loseContext.loseContext();
+    });
+    await until(() => window.pellucid.view() === '2d');
+    assert.match(await page.locator('#scene-note').innerText(), /The 3D view is not available in this browser \(its WebGL context was lost\)/);
+    await page.evaluate(() => window.loseContext.restoreContext());
+    await until(() => window.pellucid.view() === '3d');
+    step('drew the scene in 3D; with the WebGL context lost, in 2D with a note; in 3D again when it came back');
+  } else {
+    assert.equal(await page.evaluate(() => window.pellucid.view()), '2d');
+    assert.match(await page.locator('#scene-note').innerText(), /The 3D view is not available in this browser/);
+    // The 2D drawing is there: the floor's colour and, at an object, another.
+    const point = await page.evaluate(() => window.pellucid.screenPointOf(0));
+    assert.ok(point, 'the 2D view places object 0');
+    await page.screenshot({path: shot('0-without-webgl')});
+    step('drew the scene in 2D, with a note that the 3D view is not available');
+  }
+  assert.equal(await page.locator('#connection').innerText(), 'connected');
   assert.equal(lucidOf(await hostState()).visible, false);
   assert.equal(await page.locator('#lucid-toggle').innerText(), 'Open the Lucid window');
   await page.click('#lucid-toggle');
@@ -111,13 +105,15 @@ try {
   await until(() => document.querySelector('.window .widget-button.down')?.textContent === 'S');
   await clickObject('Lamp_Shade');
   await until(() => document.querySelector('#objects li[data-place="5"]')?.dataset.visible === 'false');
-  await clickObject('Shelf');
+  await listed('Shelf').click();
   await until(() => document.querySelector('#objects li[data-place="6"]')?.dataset.visible === 'false');
   let state = await hostState();
   assert.equal(objectNamed(state, 'Lamp_Shade').visible, false);
   assert.equal(objectNamed(state, 'Shelf').visible, false);
   assert.equal(objectNamed(state, 'Toolbox').visible, true);
-  step('stored row 1, then hid Lamp_Shade and Shelf by clicking them in the 3D view');
+  assert.ok(state.output.includes('scene: "Shelf" hidden'), state.output.join('\n'));
+  assert.equal(await page.locator('#output').evaluate((pre) => pre.textContent.includes('scene: "Shelf" hidden')), true);
+  step(`stored row 1, then hid Lamp_Shade by clicking it in the ${webgl ? '3D' : '2D'} view and Shelf in the objects list`);
 
   // Row 2 keeps that view; Toolbox hidden too, and Ctrl+S appends it after the question.
   await rowButton('S', 2).click();
@@ -150,6 +146,31 @@ try {
   for (const name of ['Lamp_Shade', 'Shelf', 'Toolbox']) assert.equal(objectNamed(state, name).visible, false, name);
   assert.equal(await listed('Shelf').getAttribute('data-visible'), 'false');
   step('recalled row 1: Lamp_Shade, Shelf and Toolbox shown again; recalled row 2: the three hidden');
+
+  // The keyboard: Tab goes from S to R, Enter and Space press, Shift counts, Escape cancels.
+  const named = (name) => page.getByRole('button', {name, exact: true});
+  await named('Row 1 S').focus();
+  await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.activeElement.getAttribute('aria-label')), 'Row 1 R');
+  await named('Row 3 S').focus();
+  await page.keyboard.press('Enter');
+  await until(() => document.querySelector('[aria-label="Row 3 S"]')?.getAttribute('aria-pressed') === 'true');
+  assert.equal(await page.evaluate(() => document.activeElement.getAttribute('aria-label')), 'Row 3 S');
+  await page.keyboard.press('Shift+Space');
+  await page.locator('dialog#question[open]').waitFor({timeout: patience});
+  assert.equal(await page.locator('#question-message').innerText(), 'Clear?');
+  await page.keyboard.press('Escape');
+  await until(() => window.pellucid.state().output.includes('Lucid asked "Clear?": Cancel'));
+  assert.equal(await named('Row 3 S').getAttribute('aria-pressed'), 'true');
+  await named('Row 3 S').focus();
+  await page.keyboard.press('Shift+Enter');
+  await page.locator('dialog#question[open]').waitFor({timeout: patience});
+  await page.keyboard.press('Enter');  // on OK, which has the focus
+  await until(() => document.querySelector('[aria-label="Row 3 S"]')?.getAttribute('aria-pressed') === 'false');
+  state = await hostState();
+  assert.deepEqual(buttonsOf(lucidOf(state), 'S').map((button) => button.down), [true, true, false, false, false]);
+  assert.ok(state.output.includes('Lucid asked "Clear?": OK'), state.output.join('\n'));
+  step('with the keyboard: Tab from row 1\'s S to its R, Enter stored row 3, Shift+Space asked "Clear?" and Escape cancelled, Shift+Enter and Enter cleared it');
 
   // A sixth row; the window dragged by its title and closed with its close button.
   await page.locator('.window .widget-button', {hasText: /^Add$/}).click();
@@ -192,7 +213,7 @@ try {
 
   // The page reloaded finds it all again; the scene loaded back from its file too.
   await page.reload();
-  await until(() => window.pellucid?.state());
+  await until(() => window.pellucid?.state() && window.pellucid.view(), null, loading);
   assert.equal(await listed('Toolbox').getAttribute('data-visible'), 'false');
   assert.equal(await listed('Floor').getAttribute('data-visible'), 'true');
   assert.equal(await page.locator('.window').count(), 0);
@@ -214,6 +235,42 @@ try {
   assert.equal(await page.locator('#breaches li.none').count(), 1);
   assert.deepEqual(pageErrors, []);
   step('reloaded the page: Toolbox still hidden, window at its place with rows 1 and 2 pressed; loaded the file back');
+
+  // A page whose 3D part cannot even load (three.js refused): the rest of it works all the same.
+  if (webgl) {
+    const broken = await browser.newPage({viewport: {width: 1280, height: 800}});
+    const brokenErrors = [];
+    broken.on('pageerror', (error) => brokenErrors.push(error.message));
+    await broken.route('**/three/three.module.js', (route) => route.abort());
+    await broken.goto(address.url);
+    await broken.waitForFunction(() => window.pellucid?.state() && window.pellucid.view(), null, {timeout: loading});
+    assert.equal(await broken.evaluate(() => window.pellucid.view()), '2d');
+    assert.match(await broken.locator('#scene-note').innerText(), /The 3D view is not available in this browser \(WebGL failed: /);
+    const version = await broken.evaluate(() => window.pellucid.state().version);
+    await broken.locator('#objects li', {hasText: / Floor$/}).click();
+    await broken.waitForFunction((v) => window.pellucid.state().version > v
+      && document.querySelector('#objects li[data-place="0"]').dataset.visible === 'false', version, {timeout: patience});
+    await broken.locator('#objects li', {hasText: / Floor$/}).click();
+    await until(() => document.querySelector('#objects li[data-place="0"]').dataset.visible === 'true'
+      && window.pellucid.state().output.at(-1) === 'scene: "Floor" shown');
+    assert.deepEqual(brokenErrors, []);
+    await broken.close();
+    step('a page that could not load three.js drew in 2D and said why; its list hid and showed Floor, which the first page saw');
+  }
+
+  // ---- The host stopped under the page and started again --------------------------------
+  const firstSession = await page.evaluate(() => window.pellucid.state().session);
+  assert.deepEqual(await stopHost(host), {code: 0, signal: null});
+  await until(() => document.body.dataset.connection === 'lost');
+  assert.equal(await page.locator('#stale').isVisible(), true);
+  assert.match(await page.locator('#status').innerText(), /not answering/);
+  host = await startHost(program, work, 'workshop.scene', {port: address.port});
+  await until((old) => document.body.dataset.connection === 'live' && window.pellucid.state().session !== old, firstSession);
+  assert.equal(await page.locator('#stale').isVisible(), false);
+  state = await hostState();
+  assert.equal(await page.evaluate(() => window.pellucid.state().version), state.version);
+  assert.equal(await listed('Shelf').getAttribute('data-visible'), 'false');
+  step('stopped the host under the page: it said so and retried; the host started again, the page took its whole state');
 
   // ---- What another site's page, or a careless client, may send ------------------------
   const before = await hostState();
@@ -240,25 +297,7 @@ try {
   assert.ok([400, 404].includes((await send('GET', '/%2e%2e/%2e%2e/pellucid-host')).status));
   const after = await hostState();
   assert.deepEqual(after.scene, before.scene);
+  assert.deepEqual(after.objects, before.objects);
   assert.deepEqual(after.windows, before.windows);
   step('refused a foreign Host (403), a foreign Origin (403), malformed JSON (400), files outside the folder; nothing changed');
-} catch (error) {
-  failed = true;
-  console.error(error);
-} finally {
-  await browser.close();
-}
-
-// The host stops as at quit: the settings keep where the window was left.
-server.kill('SIGTERM');
-const exit = await ended;
-for (const what of steps) console.log(`ok: ${what}`);
-if (!failed) {
-  assert.deepEqual(exit, {code: 0, signal: null});
-  const settings = fs.readFileSync(path.join(work, 'settings.xml'), 'utf8');
-  assert.match(settings, new RegExp(`<PosX>${moved.x}</PosX>\\s*<PosY>${moved.y}</PosY>`), settings);
-  console.log('ok: stopped the host with SIGTERM: exit code 0, settings written');
-}
-console.log(`screenshots: ${work}/*.png`);
-console.log(`${failed ? steps.length : steps.length + 1} passed, ${failed ? 1 : 0} failed`);
-process.exit(failed ? 1 : 0);
+}});
