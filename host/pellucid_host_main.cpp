@@ -3,8 +3,8 @@
 // out commands from a script or from the terminal.
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -138,16 +138,17 @@ int main(int argc, char** argv) {
     run.force = arguments.force;
     const std::string& script = arguments.script_file;
 
-    std::ifstream script_stream;
+    std::unique_ptr<std::istream> script_stream;
     if (!script.empty()) {
-        script_stream.open(script);
+        std::string error;
+        script_stream = host::OpenScript(script, &error);
         if (!script_stream) {
-            std::cerr << "pellucid-host: cannot read the script " << script << ": " << std::strerror(errno) << "\n";
+            std::cerr << "pellucid-host: cannot read the script " << script << ": " << error << "\n";
             return 2;
         }
     }
     run.interactive = script.empty();
-    std::istream& input = run.interactive ? std::cin : script_stream;
+    std::istream& input = run.interactive ? std::cin : *script_stream;
 
     // The journal of host calls is for tests and for a user who asks: kept for every
     // click, it grows with the scene.

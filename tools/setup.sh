@@ -10,10 +10,11 @@ set -eu
 what=${1:-all}
 
 # pellucid-host reads its arguments with CLI11; the page server (host/serve) is built on
-# cpp-httplib and nlohmann-json, validate on nlohmann-json and libelf; node and npm bring
-# the page's npm packages, from Debian when the machine has none of its own. pugixml is
-# not among them: its sources are in third_party/.
-packages="cmake ninja-build g++ libgtest-dev libcli11-dev libcpp-httplib-dev nlohmann-json3-dev libelf-dev"
+# cpp-httplib and nlohmann-json, validate on nlohmann-json and libelf; python3's XML
+# parser reads the host's scene files back in the tests, as a second parser; node and npm
+# bring the page's npm packages, from Debian when the machine has none of its own.
+# pugixml is not among them: its sources are in third_party/.
+packages="cmake ninja-build g++ libgtest-dev libcli11-dev libcpp-httplib-dev nlohmann-json3-dev libelf-dev python3"
 if ! command -v npm >/dev/null 2>&1; then
   packages="$packages nodejs npm"
 fi

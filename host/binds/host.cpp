@@ -4,6 +4,7 @@
 #include "host/binds/settings.h"
 #include "host/binds/widgets/widgets.h"
 #include "host/binds/xml.h"
+#include "host/files/file_io.h"
 #include "host/records/breaches.h"
 #include "host/records/journal.h"
 
@@ -18,6 +19,7 @@ void ResetHost() {
     TheJournal().SetRecording(true);
     TheJournal().SetLimit(0);
     ResetDocuments();
+    ForgetKeptFiles();
 }
 
 }  // namespace host

@@ -129,7 +129,9 @@ bool SaveSettings(std::string* error) {
     if (state.file.empty()) return fail("no settings file in use");
     if (!state.writable) return fail("the damaged settings file " + state.file + " is still in the way");
 
-    std::string why;
+    // Written whole or not at all: a file that other tools reject is not written.
+    std::string why = WhyNotWritableXml(*state.root);
+    if (!why.empty()) return fail("the settings hold what an XML file cannot carry: " + why);
     if (!WriteFileAtomically(state.file, WriteXml(*state.root), &why)) return fail(why);
     return true;
 }

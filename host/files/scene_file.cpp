@@ -41,6 +41,14 @@ std::string Utf8FromHostText(const std::string& text) {
     return platform::Recode(platform::CodePage::Ansi, platform::CodePage::Utf8, text);
 }
 
+std::string WhyNotNameText(const std::string& utf8) {
+    std::string why = WhyNotXmlText(utf8);
+    if (why.empty() && Utf8FromHostText(HostTextFromUtf8(utf8)) != utf8) {
+        why = "a character that the scene's code page cannot hold";
+    }
+    return why;
+}
+
 bool ReadScene(const std::string& file, SceneContent* scene, std::string* error) {
     auto fail = [&](const std::string& why) {
         *error = file + ": " + why;
@@ -50,7 +58,9 @@ bool ReadScene(const std::string& file, SceneContent* scene, std::string* error)
     if (!ReadWholeFile(file, &text, &why)) return fail("cannot be read (" + why + ")");
     std::unique_ptr<XmlElement> root = ParseXml(text, &why);
     if (!root) return fail("not well-formed XML: " + why);
-    if (root->Name() != "scene") return fail("not a scene file: its top element is <" + root->Name() + ">, not <scene>");
+    if (root->Name() != "scene") {
+        return fail("not a scene file: its top element is <" + VisibleText(root->Name()) + ">, not <scene>");
+    }
 
     SceneContent content;
     const XmlElement* objects = root->FindChild("objects");
@@ -64,19 +74,25 @@ bool ReadScene(const std::string& file, SceneContent* scene, std::string* error)
         } else if (entry->Name() == "object") {
             const std::string* name = entry->FindAttribute("name");
             if (name == nullptr) return fail(where + " has no name");
+            where += " (" + QuotedText(*name) + ")";
+            std::string why = WhyNotNameText(*name);
+            if (!why.empty()) return fail(where + ": its name has " + why);
             place.name = HostTextFromUtf8(*name);
             if (!ReadFlag(*entry, "visible", true, &place.visible))
-                return fail(where + " (\"" + *name + "\"): visible must be \"true\" or \"false\"");
+                return fail(where + ": visible must be \"true\" or \"false\"");
             if (!ReadFlag(*entry, "counted", true, &place.counted))
-                return fail(where + " (\"" + *name + "\"): counted must be \"true\" or \"false\"");
+                return fail(where + ": counted must be \"true\" or \"false\"");
             if (!ReadInteger(*entry, "value262", &place.value262))
-                return fail(where + " (\"" + *name + "\"): value262 must be a whole number");
+                return fail(where + ": value262 must be a whole number");
         } else {
-            return fail(where + " is <" + entry->Name() + ">, not <object> or <empty>");
+            return fail(where + " is <" + VisibleText(entry->Name()) + ">, not <object> or <empty>");
         }
         content.places.push_back(std::move(place));
     }
     if (XmlElement* plugins = root->FindChild("plugins")) {
+        // What the plug-ins are handed must be writable again when the scene is saved.
+        std::string why = WhyNotWritableXml(*plugins);
+        if (!why.empty()) return fail("the plug-in data cannot be kept: " + VisibleText(why));
         content.plugins = root->DetachChild(plugins);
     }
     *scene = std::move(content);
@@ -106,25 +122,31 @@ bool WriteScene(const std::string& file, const Document& document, const XmlElem
             continue;
         }
         XmlElement& entry = objects.AppendChild("object");
-        entry.SetAttribute("name", Utf8FromHostText(object->name()));
+        std::string name = Utf8FromHostText(object->name());
+        std::string why = WhyNotXmlText(name);
+        if (!why.empty()) {
+            *error = file + ": the object at #" + std::to_string(place) + " (" + QuotedText(name) + ") has " + why;
+            return false;
+        }
+        entry.SetAttribute("name", std::move(name));
         entry.SetAttribute("visible", object->visible() ? "true" : "false");
         if (object->append_filter() != 0) entry.SetAttribute("value262", std::to_string(object->append_filter()));
         if (!object->counted()) entry.SetAttribute("counted", "false");
     }
     // The plug-in elements are copied through the file form, which also checks that the
     // plug-ins left nothing an XML file cannot hold.
-    std::string why;
+    std::string why = WhyNotWritableXml(plugins);
+    if (!why.empty()) {
+        *error = file + ": the plug-in data cannot be written (" + VisibleText(why) + ")";
+        return false;
+    }
     std::unique_ptr<XmlElement> copy = ParseXml(WriteXml(plugins), &why);
     if (!copy) {
         *error = file + ": the plug-in data cannot be written (" + why + ")";
         return false;
     }
     root.AppendChild(std::move(copy));
-    if (!WriteFileAtomically(file, WriteXml(root), &why)) {
-        *error = file + ": " + why;
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(file, WriteXml(root), error);
 }
 
 XmlElement& PluginElement(XmlElement& plugins, uint32_t product, uint32_t id) {

@@ -44,11 +44,17 @@ struct SceneContent {
 // UTF-8 in scene files and on the terminal.
 std::string HostTextFromUtf8(const std::string& utf8);
 std::string Utf8FromHostText(const std::string& text);
+// Why `utf8` cannot be an object's name, "" when it can: it must be UTF-8 that an XML file
+// can carry (WhyNotXmlText) and that the host's code page holds. Names that cannot are
+// refused where they enter (at load and at rename), so that every saved scene reads back
+// in any XML parser, and no name is changed without a word. An empty name is a name.
+std::string WhyNotNameText(const std::string& utf8);
 
 // Reads `file`. False with `error` set to one line naming the file and the place (line and
 // column for a fault of form, the object entry for a fault of content) when the file
 // cannot be read, is not well-formed, is not a scene, or holds an object entry without a
-// name or with a value that is not one of those above.
+// name, with a name that WhyNotNameText refuses (named by entry, with the byte offset),
+// or with a value that is not one of those above.
 bool ReadScene(const std::string& file, SceneContent* scene, std::string* error);
 
 // Fills the empty `document` with the scene's places.

@@ -4,6 +4,9 @@
 #include <pugixml.hpp>
 
 #include <sstream>
+#include <vector>
+
+#include "host/records/value_text.h"
 
 namespace host {
 
@@ -41,6 +44,55 @@ std::string WriteXml(const XmlElement& root) {
     std::ostringstream out;
     document.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
     return out.str();
+}
+
+std::string WhyNotXmlText(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        char32_t code = 0;
+        size_t length = Utf8CharacterAt(text, i, &code);
+        if (length == 0) {
+            return "the byte " + HexText(static_cast<unsigned char>(text[i]), 2) + " at byte " + std::to_string(i) +
+                   ", which is not UTF-8";
+        }
+        bool allowed = code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+                       (code >= 0xE000 && code <= 0xFFFD) || code >= 0x10000;
+        if (!allowed) {
+            return "U+" + HexText(static_cast<uint32_t>(code), 4, "") + " at byte " + std::to_string(i) +
+                   ", which an XML file cannot carry";
+        }
+        i += length;
+    }
+    return "";
+}
+
+std::string WhyNotWritableXml(const XmlElement& root) {
+    // The path is made only for the element at fault, from its parents up to `root`.
+    auto path = [&root](const XmlElement* element) {
+        std::string names;
+        for (; element != nullptr; element = element == &root ? nullptr : element->Parent()) {
+            names.insert(0, "<" + element->Name() + ">");
+        }
+        return names;
+    };
+    std::vector<const XmlElement*> work{&root};
+    while (!work.empty()) {
+        const XmlElement* element = work.back();
+        work.pop_back();
+        std::string why = WhyNotXmlText(element->Name());
+        if (!why.empty()) return path(element) + ": its name has " + why;
+        for (const XmlElement::Attribute& attribute : element->Attributes()) {
+            why = WhyNotXmlText(attribute.first);
+            if (!why.empty()) return path(element) + ": an attribute's name has " + why;
+            why = WhyNotXmlText(attribute.second);
+            if (!why.empty()) return path(element) + ": its attribute " + attribute.first + " has " + why;
+        }
+        why = WhyNotXmlText(element->Text());
+        if (!why.empty()) return path(element) + ": its text has " + why;
+        for (const XmlElement* child = element->LastChild(); child != nullptr; child = child->PreviousSibling()) {
+            work.push_back(child);
+        }
+    }
+    return "";
 }
 
 std::unique_ptr<XmlElement> ParseXml(std::string_view text, std::string* error) {

@@ -7,6 +7,7 @@
 
 #include "host/session/session.h"
 #include "host/session/terminal.h"
+#include "host/records/value_text.h"
 
 namespace host {
 namespace {
@@ -20,8 +21,14 @@ int RunScript(Session& session, std::istream& input, std::ostream& out, const Ru
             status = 130;
             break;
         }
-        if (ReadLine(input, &line) != LineRead::kLine) break;
-        if (!line.empty() && line[0] != '#') out << "\n> " << line << "\n";
+        LineRead read = ReadLine(input, &line);
+        if (read == LineRead::kInterrupted) {
+            out << "\ninterrupted: the script stops here\n";
+            status = 130;
+            break;
+        }
+        if (read == LineRead::kEnd) break;
+        if (!line.empty() && line[0] != '#') out << "\n> " << VisibleText(line) << "\n";
         if (session.Execute(line)) continue;
         status = 1;
         if (!options.keep_going) {

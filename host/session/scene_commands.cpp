@@ -53,14 +53,15 @@ void Session::Rename(const Command& command, const Words& args) {
     }
     std::vector<Object*> objects = Named(args[0]);
     if (objects.empty()) return;
-    // The scene holds names in the host's code page: a name it cannot hold is refused
-    // rather than saved as something else.
-    std::string name = HostTextFromUtf8(args[1]);
-    if (args[1].empty() || Utf8FromHostText(name) != args[1]) {
-        Refuse(args[1].empty() ? std::string("cannot rename: a name cannot be empty")
-                               : "cannot rename: the scene's code page cannot hold the name " + Quoted(args[1]));
+    // A name is refused here as at load: one the scene file or the host's code page
+    // cannot hold would be saved as something else, or not be read back. An empty name is
+    // a name, as scene files have them.
+    std::string why = WhyNotNameText(args[1]);
+    if (!why.empty()) {
+        Refuse("cannot rename: the name " + Quoted(args[1]) + " has " + why);
         return;
     }
+    std::string name = HostTextFromUtf8(args[1]);
     Object* object = objects.front();
     std::string old_name = Utf8FromHostText(object->name());
     bool taken = false;
@@ -92,6 +93,10 @@ void Session::Remove(const Command& command, const Words& args) {
 void Session::SaveScene(const Command& command, const Words& args) {
     if (args.size() > 1) {
         SayUsage(command);
+        return;
+    }
+    if (!args.empty() && args[0].empty()) {
+        Refuse("not saved: \"\" names no file; save FILE needs a name, and save alone saves to the scene's own file");
         return;
     }
     std::string file = args.empty() ? scene_file_ : std::string(args[0]);
@@ -133,7 +138,6 @@ void Session::SaveScene(const Command& command, const Words& args) {
         return;
     }
     scene_file_ = file;
-    sample_file_.clear();
     unsaved_ = false;
     Say("saved " + file);
 }

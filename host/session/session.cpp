@@ -1,47 +1,27 @@
 #include "host/session/session.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <istream>
 #include <optional>
 #include <ostream>
-#include <system_error>
 
 #include "abi/message_box.h"
 #include "host/binds/settings.h"
 #include "host/binds/widgets/widgets.h"
 #include "host/drive/widget_queries.h"
+#include "host/files/file_io.h"
+#include "host/records/value_text.h"
 #include "host/session/terminal.h"
 #include "host/session/words.h"
 
 namespace host {
-namespace {
-
-// Why `file` cannot be written in its folder, "" when it can: the folder is tried by
-// creating and removing the temporary file that an atomic write makes beside it.
-std::string WhyNotWritable(const std::string& file) {
-    std::filesystem::path folder = std::filesystem::path(file).parent_path();
-    if (folder.empty()) folder = ".";
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error)) return "there is no folder " + folder.string();
-    std::string probe = file + ".tmp";
-    bool existed = std::filesystem::exists(probe, error);
-    std::FILE* stream = std::fopen(probe.c_str(), "ab");
-    if (stream == nullptr) return "cannot write in the folder " + folder.string() + ": " + std::strerror(errno);
-    std::fclose(stream);
-    if (!existed) std::filesystem::remove(probe, error);
-    return "";
-}
-
-}  // namespace
 
 Session::Session(std::ostream& out, std::istream* user) : out_(out), user_(user) {}
 
 Session::~Session() { Finish(); }
 
-void Session::Say(const std::string& line) { out_ << line << "\n"; }
+// Every line goes out through VisibleText: names and file names in it come from files, the
+// user and the plug-in, and none of them may drive the terminal.
+void Session::Say(const std::string& line) { out_ << VisibleText(line) << "\n"; }
 
 void Session::Refuse(const std::string& line) {
     Say(line);
@@ -84,22 +64,29 @@ bool Session::Start(const SessionOptions& options) {
     // answer given ahead took. Without a user the answerer is the caller's to set.
     if (user_ != nullptr) {
         TheWidgets().SetAnswerer([this](const MessageBoxRequest& box) -> std::optional<int32_t> {
-            out_ << box.title << " asks: " << box.message << " [ok/cancel] " << std::flush;
-            std::string answer;
-            LineRead read = ReadLine(*user_, &answer);
-            if (read == LineRead::kEnd) return std::nullopt;
-            if (read == LineRead::kInterrupted) {
-                out_ << "\n";
-                return MQBOX_CANCEL;
+            // Asked again until the answer is one or the other: a slip of the keyboard is
+            // no Cancel.
+            out_ << VisibleText(box.title) << " asks: " << VisibleText(box.message) << " [ok/cancel] " << std::flush;
+            for (;;) {
+                std::string answer;
+                LineRead read = ReadLine(*user_, &answer);
+                if (read == LineRead::kEnd) return std::nullopt;
+                if (read == LineRead::kInterrupted) {
+                    out_ << "\n";
+                    return MQBOX_CANCEL;
+                }
+                answer = Lower(answer);
+                if (answer == "ok" || answer == "o" || answer == "y" || answer == "yes") return MQBOX_OK;
+                if (answer == "cancel" || answer == "c" || answer == "n" || answer == "no") return MQBOX_CANCEL;
+                out_ << "answer ok or cancel: " << QuotedText(answer) << " is neither [ok/cancel] " << std::flush;
             }
-            answer = Lower(answer);
-            bool ok = answer == "ok" || answer == "o" || answer == "y" || answer == "yes";
-            return ok ? MQBOX_OK : MQBOX_CANCEL;
         });
     }
 
     plugin_->SendEvent(nullptr, MQEVENT_INITIALIZE, nullptr);
-    if (options.scene_is_sample) sample_file_ = options.scene_file;
+    const char* const kSample = "the bundled sample, which is kept as it is";
+    if (options.scene_is_sample) KeepUnwritten(options.scene_file, kSample);
+    if (!options.sample_file.empty()) KeepUnwritten(options.sample_file, kSample);
     if (options.scene_file.empty() || !OpenScene(options.scene_file)) {
         if (!options.scene_file.empty() && !options.scene_is_sample) {
             Finish();
@@ -108,9 +95,8 @@ bool Session::Start(const SessionOptions& options) {
         document_ = &OpenDocument();
         plugins_ = std::make_unique<XmlElement>("plugins");
         TheWidgets().SetEventDocument(document_->handle());
-        sample_file_.clear();
         Say("scene: a new, empty scene");
-    } else if (!sample_file_.empty()) {
+    } else if (IsSample(scene_file_)) {
         Say("the bundled sample is kept as it is: save FILE keeps your changes in a file of your own");
     }
     if (const Widget* window = TheWidgets().Find(LucidWindow())) {
@@ -146,7 +132,6 @@ bool Session::OpenScene(const std::string& file) {
     if (previous != nullptr) CloseDocument(*previous);
     plugins_ = std::move(scene.plugins);
     scene_file_ = file;
-    if (!IsSample(file)) sample_file_.clear();
     unsaved_ = false;
     TheWidgets().SetEventDocument(document_->handle());
     Say("scene: " + file + " (" + CountObjects() + ")");
@@ -161,12 +146,7 @@ XmlElement& Session::PluginData() { return PluginElement(*plugins_, identity_.pr
 
 int32_t Session::LucidWindow() const { return FindWindowTitled("Lucid"); }
 
-bool Session::IsSample(const std::string& file) const {
-    if (sample_file_.empty()) return false;
-    std::error_code error;
-    if (std::filesystem::equivalent(file, sample_file_, error)) return true;
-    return std::filesystem::weakly_canonical(file, error) == std::filesystem::weakly_canonical(sample_file_, error);
-}
+bool Session::IsSample(const std::string& file) const { return !file.empty() && IsKeptUnwritten(file); }
 
 void Session::Finish() {
     if (finished_) return;
@@ -196,7 +176,7 @@ bool Session::EndOfInput() {
 
 bool Session::Confirm(const std::string& question) {
     if (user_ == nullptr) return false;
-    out_ << question << " [yes/no] " << std::flush;
+    out_ << VisibleText(question) << " [yes/no] " << std::flush;
     std::string answer;
     LineRead read = ReadLine(*user_, &answer);
     if (read != LineRead::kLine) out_ << "\n";
@@ -206,14 +186,16 @@ bool Session::Confirm(const std::string& question) {
 
 std::string Session::AskLine(const std::string& prompt) {
     if (user_ == nullptr) return "";
-    out_ << prompt << std::flush;
+    out_ << VisibleText(prompt) << std::flush;
     std::string answer;
     LineRead read = ReadLine(*user_, &answer);
     if (read != LineRead::kLine) {
         out_ << "\n";
         return "";
     }
-    std::vector<Word> words = SplitCommand(answer);
+    std::string mistake;
+    std::vector<Word> words = SplitCommand(answer, &mistake);
+    if (!mistake.empty()) Say(mistake);
     return words.size() == 1 ? std::string(words[0]) : "";
 }
 
@@ -236,10 +218,17 @@ void Session::DropUnusedAnswers() {
 }
 
 bool Session::Execute(const std::string& line) {
-    std::vector<Word> words = SplitCommand(line);
-    if (words.empty() || (!words[0].quoted && words[0][0] == '#')) return true;  // blank lines and comments
+    // Blank lines and comments: a line whose first word is unquoted and begins with #.
+    size_t first = line.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos || line[first] == '#') return true;
     if (finished_) {
         Say("the session has ended");
+        return false;
+    }
+    std::string mistake;
+    std::vector<Word> words = SplitCommand(line, &mistake);
+    if (!mistake.empty()) {
+        Say(mistake);
         return false;
     }
     bool outer_failed = failed_;
@@ -290,7 +279,12 @@ void Session::ShowPicture(bool always) {
     std::string picture = window != 0 ? TheWidgets().Picture(window, FindButtons(window, "S"))
                                       : std::string("(the plug-in shows no window)\n");
     if (!always && picture == last_picture_) return;
-    out_ << picture;
+    // The picture holds the plug-in's texts: each line is shown as Say shows one.
+    size_t start = 0;
+    for (size_t end; (end = picture.find('\n', start)) != std::string::npos; start = end + 1) {
+        out_ << VisibleText(std::string_view(picture).substr(start, end - start)) << "\n";
+    }
+    if (start < picture.size()) out_ << VisibleText(std::string_view(picture).substr(start));
     last_picture_ = std::move(picture);
 }
 

@@ -29,6 +29,9 @@ struct SessionOptions {
     // The scene is the sample bundled beside the program: it is never written, and a
     // missing sample starts an empty scene where a missing scene of the user's is an error.
     bool scene_is_sample = false;
+    // The sample bundled beside the program, whichever scene is opened: never written,
+    // under any of its names. "" for none.
+    std::string sample_file;
     // Unsaved changes are dropped without a word at quit, load and the end of the input.
     bool force = false;
     // Why the settings folder could not be made, when it could not; reported at start.
@@ -126,7 +129,8 @@ private:
     bool Confirm(const std::string& question);
     // The line the user types after `prompt`, "" without a user, at Ctrl+C or at the end.
     std::string AskLine(const std::string& prompt);
-    // `file` names the bundled sample.
+    // `file` is the bundled sample (or another file the host keeps unwritten), by its
+    // identity rather than its name.
     bool IsSample(const std::string& file) const;
     // "12 objects", "8 objects, 1 empty place".
     std::string CountObjects() const;
@@ -156,8 +160,7 @@ private:
     Document* document_ = nullptr;
     std::unique_ptr<XmlElement> plugins_;  // the plug-in elements of the open scene
     std::string scene_file_;
-    std::string sample_file_;
-    std::string settings_problem_;  // why the settings cannot be written, found at start  // the bundled sample, when the session started on it
+    std::string settings_problem_;  // why the settings cannot be written, found at start
     bool force_ = false;
     bool unsaved_ = false;
     bool failed_ = false;       // the command being carried out failed

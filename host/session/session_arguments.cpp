@@ -16,10 +16,11 @@ SessionArguments::SessionArguments(CLI::App& app)
 SessionOptions SessionArguments::Options() const {
     SessionOptions options;
     options.plugin_file = plugin->count() > 0 ? plugin_file_ : PluginFileBesideProgram();
+    options.sample_file = platform::ProgramFolder() + "workshop.scene";
     if (scene->count() > 0) {
         options.scene_file = scene_file_;
     } else {
-        options.scene_file = platform::ProgramFolder() + "workshop.scene";
+        options.scene_file = options.sample_file;
         options.scene_is_sample = true;
     }
     options.settings_file = settings_file_;

@@ -1,16 +1,22 @@
 #include "host/session/terminal.h"
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
+#include <streambuf>
 
 #include "platform/platform.h"
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 #endif
 
 namespace host {
@@ -19,9 +25,14 @@ namespace {
 std::atomic<int> interrupts{0};  // Ctrl+C presses not taken yet
 
 #if defined(_WIN32)
+// The thread that reads a script, whose waiting read Ctrl+C cancels; null until a script
+// is opened.
+HANDLE script_reader = nullptr;
+
 BOOL WINAPI OnConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
     interrupts.fetch_add(1);
+    if (script_reader != nullptr) CancelSynchronousIo(script_reader);
     return TRUE;
 }
 
@@ -64,6 +75,35 @@ LineRead ReadConsoleLine(HANDLE console, std::string* line) {
 }
 #else
 void OnInterrupt(int) { interrupts.fetch_add(1); }
+
+// A file read with read(2) itself: a read that Ctrl+C interrupts (EINTR, the handler has
+// no SA_RESTART) ends the input for the moment, where the standard streams would retry.
+class InterruptibleFile : public std::streambuf {
+public:
+    explicit InterruptibleFile(int descriptor) : descriptor_(descriptor) {}
+    ~InterruptibleFile() override { close(descriptor_); }
+
+protected:
+    int_type underflow() override {
+        if (interrupts.load() != 0) return traits_type::eof();
+        ssize_t count = read(descriptor_, buffer_, sizeof buffer_);
+        if (count <= 0) return traits_type::eof();  // the end, an error, or Ctrl+C
+        setg(buffer_, buffer_, buffer_ + count);
+        return traits_type::to_int_type(buffer_[0]);
+    }
+
+private:
+    int descriptor_;
+    char buffer_[4096];
+};
+
+class InterruptibleScript : public std::istream {
+public:
+    explicit InterruptibleScript(int descriptor) : std::istream(nullptr), file_(descriptor) { rdbuf(&file_); }
+
+private:
+    InterruptibleFile file_;
+};
 #endif
 
 }  // namespace
@@ -106,5 +146,27 @@ LineRead ReadLine(std::istream& in, std::string* line) {
 }
 
 bool TakeInterrupt() { return interrupts.exchange(0) != 0; }
+
+std::unique_ptr<std::istream> OpenScript(const std::string& file, std::string* error) {
+#if defined(_WIN32)
+    auto script = std::make_unique<std::ifstream>(file, std::ios::binary);
+    if (!*script) {
+        *error = std::strerror(errno);
+        return nullptr;
+    }
+    if (script_reader == nullptr) {
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &script_reader, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS);
+    }
+    return script;
+#else
+    int descriptor = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        *error = std::strerror(errno);
+        return nullptr;
+    }
+    return std::make_unique<InterruptibleScript>(descriptor);
+#endif
+}
 
 }  // namespace host

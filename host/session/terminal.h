@@ -3,6 +3,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 namespace host {
@@ -26,5 +27,11 @@ LineRead ReadLine(std::istream& in, std::string* line);
 // True when Ctrl+C was pressed since the last call (or the last interrupted read); a
 // script run asks between commands.
 bool TakeInterrupt();
+
+// The script `file` opened for ReadLine, or null with `error` set (the system's reason).
+// A read of it that waits (on a pipe, a terminal, a slow disk) ends at once at Ctrl+C as
+// kInterrupted, where the standard file streams would retry it and wait on for the next
+// line.
+std::unique_ptr<std::istream> OpenScript(const std::string& file, std::string* error);
 
 }  // namespace host

@@ -2,18 +2,22 @@
 
 #include <cstdlib>
 
+#include "host/records/value_text.h"
+
 namespace host {
 
-std::vector<Word> SplitCommand(const std::string& line) {
+std::vector<Word> SplitCommand(const std::string& line, std::string* error) {
     std::vector<Word> words;
     std::string word;
     bool in_word = false, quoted = false, was_quoted = false;
+    size_t opened = 0;  // where the quote that is open began
     for (size_t i = 0; i < line.size(); ++i) {
         char c = line[i];
         if (quoted && c == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) {
             word += line[++i];
         } else if (c == '"') {
             quoted = !quoted;
+            opened = i;
             in_word = was_quoted = true;
         } else if (!quoted && (c == ' ' || c == '\t' || c == '\r' || c == '\n')) {
             if (in_word) words.emplace_back(word, was_quoted);
@@ -24,19 +28,19 @@ std::vector<Word> SplitCommand(const std::string& line) {
             in_word = true;
         }
     }
+    if (quoted) {
+        if (error != nullptr) {
+            *error = "the quote at column " + std::to_string(opened + 1) +
+                     " is not closed: a name in quotes ends with another \"";
+        }
+        return {};
+    }
     if (in_word) words.emplace_back(word, was_quoted);
+    if (error != nullptr) error->clear();
     return words;
 }
 
-std::string Quoted(const std::string& utf8) {
-    std::string quoted(1, '"');
-    for (char c : utf8) {
-        if (c == '"' || c == '\\') quoted += '\\';
-        quoted += c;
-    }
-    quoted += '"';
-    return quoted;
-}
+std::string Quoted(const std::string& utf8) { return QuotedText(utf8); }
 
 std::string Lower(std::string word) {
     for (char& c : word) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);

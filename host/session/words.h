@@ -18,10 +18,13 @@ struct Word : std::string {
 // Splits a command line into words at spaces and tabs; double quotes keep spaces inside
 // one word and are not part of it ("" is an empty word). Inside quotes \" is a quote and
 // \\ a backslash; any other backslash is itself, so C:\scenes\a.scene reads as typed.
-std::vector<Word> SplitCommand(const std::string& line);
+// A quote left open is a mistake: no words, and `error` (when given) says where it began;
+// `error` is emptied otherwise.
+std::vector<Word> SplitCommand(const std::string& line, std::string* error = nullptr);
 
 // `utf8` in double quotes, as the program prints names and the words it refuses, written
 // so that it reads back as the same word: a quote or a backslash inside gets a backslash.
+// Control characters are shown as host::QuotedText shows them, which this is.
 std::string Quoted(const std::string& utf8);
 
 // `word` with A-Z made lower case: commands, keys and answers are read regardless of case.

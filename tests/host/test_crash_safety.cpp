@@ -75,13 +75,13 @@ struct Scenario {
 };
 
 // A scene of 20000 objects with a plug-in element of 200 names.
-Scenario BuildScene(const fs::path& folder) {
+Scenario BuildScene(const fs::path& folder, const std::string& name = "large.scene") {
     host::Document& document = host::OpenDocument();
     for (int i = 0; i < 20000; ++i) document.AddObject("Object_" + std::to_string(i), i % 3 != 0);
     auto plugins = std::make_shared<host::XmlElement>("plugins");
     host::XmlElement& store = host::PluginElement(*plugins, 0x7C4B21D9, 0x3E8A6F12).AppendChild("Store");
     for (int i = 0; i < 200; ++i) store.AppendChild("list").AppendChild("name").SetText("Object_" + std::to_string(i));
-    std::string file = (folder / "large.scene").string();
+    std::string file = (folder / name).string();
     return Scenario{
         file,
         [&document, plugins, file](int version) {
@@ -124,8 +124,37 @@ Scenario BuildSettings(const fs::path& folder) {
         }};
 }
 
+// The same scene saved through a symbolic link to a file of mode 0640 in another folder:
+// whenever the writer is killed, the link is still a link to that file, which keeps its
+// mode, and no step of following the link or carrying the mode over loses the old scene.
+constexpr fs::perms kLinkedMode = fs::perms(0640);
+
+Scenario BuildLinkedScene(const fs::path& folder) {
+    fs::path target = folder / "real" / "large.scene";
+    fs::path link = folder / "linked.scene";
+    std::error_code error;
+    if (!fs::exists(target, error)) {
+        fs::create_directories(target.parent_path(), error);
+        std::FILE* made = std::fopen(target.string().c_str(), "wb");
+        if (made != nullptr) std::fclose(made);
+        fs::permissions(target, kLinkedMode, error);
+        fs::create_symlink(fs::path("real") / "large.scene", link, error);
+    }
+    Scenario scene = BuildScene(folder, link.filename().string());
+    scene.check_whole = [check_whole = scene.check_whole, target, link](const std::string& written) {
+        std::error_code error;
+        bool mode_kept = true;
+#if !defined(_WIN32)
+        mode_kept = (fs::status(target, error).permissions() & fs::perms::mask) == kLinkedMode;
+#endif
+        return fs::is_symlink(link, error) && mode_kept && check_whole(written);
+    };
+    return scene;
+}
+
 Scenario BuildScenario(const std::string& name, const fs::path& folder) {
     host::ResetHost();
+    if (name == "linked") return BuildLinkedScene(folder);
     return name == "scene" ? BuildScene(folder) : BuildSettings(folder);
 }
 
@@ -597,6 +626,14 @@ protected:
 };
 
 TEST_F(CrashSafetyTest, AKilledSceneWriteLeavesTheOldSceneOrTheNewOneWhole) { KillEverywhere("scene"); }
+
+TEST_F(CrashSafetyTest, AKilledWriteThroughALinkLeavesTheLinkAndTheTargetsModeWithTheOldSceneOrTheNewOne) {
+    std::error_code error;
+    fs::create_symlink("nowhere", folder_ / "probe", error);
+    if (error) GTEST_SKIP() << "no symbolic links here";
+    fs::remove(folder_ / "probe");
+    KillEverywhere("linked");
+}
 
 TEST_F(CrashSafetyTest, AKilledSettingsWriteLeavesTheOldSettingsOrTheNewOnesWhole) {
     ASSERT_FALSE(fs::exists(folder_ / "settings.xml"));

@@ -30,6 +30,7 @@ TEST(SessionArguments, WhatIsNotNamedIsTheProgramsOwnAndTheSampleIsMarkedSo) {
     EXPECT_EQ(options.settings_file, "s.xml");
     EXPECT_EQ(options.scene_file, platform::ProgramFolder() + "workshop.scene");
     EXPECT_TRUE(options.scene_is_sample) << "the bundled sample would be written over";
+    EXPECT_EQ(options.sample_file, options.scene_file);
 }
 
 TEST(SessionArguments, NamedFilesCountTheLastTimeAndAScene) {
@@ -38,6 +39,7 @@ TEST(SessionArguments, NamedFilesCountTheLastTimeAndAScene) {
     EXPECT_EQ(options.plugin_file, "b.so");
     EXPECT_EQ(options.scene_file, "mine.scene");
     EXPECT_FALSE(options.scene_is_sample);
+    EXPECT_EQ(options.sample_file, platform::ProgramFolder() + "workshop.scene") << "the sample is kept under any name";
     EXPECT_EQ(parsed.app.remaining(), std::vector<std::string>{"other.scene"}) << "a second scene is the caller's to refuse";
     EXPECT_EQ(parsed.arguments.SceneMistake(), "");
 }
