@@ -31,6 +31,25 @@ endif()
 
 configure_file(${PROJECT_SOURCE_DIR}/slots/version.h.in ${PROJECT_BINARY_DIR}/generated/slots/version.h @ONLY)
 
+# A header-only library from Debian for `target` (`scope` PUBLIC or PRIVATE): its CMake
+# package `package` and imported target `imported` on Linux. Debian installs its headers
+# under /usr/include, which a cross build must not search whole: for Windows a folder of
+# the build tree holds a link to just the library's folder `folder`.
+function(pellucid_header_library target scope folder package imported)
+  if(WIN32)
+    set(include ${CMAKE_BINARY_DIR}/third_party/include)
+    if(NOT IS_DIRECTORY /usr/include/${folder})
+      message(FATAL_ERROR "/usr/include/${folder} is missing: run tools/setup.sh all")
+    endif()
+    file(MAKE_DIRECTORY ${include})
+    file(CREATE_LINK /usr/include/${folder} ${include}/${folder} SYMBOLIC)
+    target_include_directories(${target} SYSTEM ${scope} ${include})
+  else()
+    find_package(${package} REQUIRED)
+    target_link_libraries(${target} ${scope} ${imported})
+  endif()
+endfunction()
+
 # Under Wine the tests of the calling folder share one Wine server, started on a booted
 # prefix by a first test and stopped by a last one (a CTest fixture): programs started at
 # once on a prefix not yet booted race in Wine's start-up. Call it after the folder's tests.

@@ -1,22 +1,20 @@
 // pellucid-host: the stand-in host program that users run. It loads the plug-in, its
 // settings and a scene, starts the plug-in as the host modeller does, and then carries
 // out commands from a script or from the terminal.
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "host/drive/plugin_module.h"
-#include "host/files/settings_path.h"
 #include "host/records/journal.h"
 #include "host/serve/serve.h"
 #include "host/session/run.h"
 #include "host/session/session.h"
+#include "host/session/session_arguments.h"
 #include "host/session/terminal.h"
 #include "host/validate/validate.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -56,6 +54,46 @@ int BadArguments(const std::string& why) {
     return 2;
 }
 
+// The session's own words: the shared ones (SessionArguments), the script and the flags.
+struct Arguments {
+    explicit Arguments(CLI::App& app)
+        : session(app),
+          script(app.add_option("--script", script_file)->type_name("FILE")->take_last()),
+          app_(app) {
+        app.add_flag("--keep-going", run.keep_going);
+        app.add_flag("--force", force);
+        app.add_flag("--journal", journal);
+    }
+
+    // The first mistake among the words read so far, also while the app parses, or "": a
+    // FILE given as "", a scene that names none, or a word the app does not know (an
+    // unknown option, a second scene), in the order the app kept them.
+    std::string Mistake() const {
+        for (const CLI::Option* option : {session.plugin, session.settings, script}) {
+            for (const std::string& value : option->results()) {
+                if (value.empty()) return option->get_name() + " needs a FILE, and \"\" names none";
+            }
+        }
+        if (std::string mistake = session.SceneMistake(); !mistake.empty()) return mistake;
+        for (const std::string& word : app_.remaining()) {
+            if (word.empty()) return "an empty argument names no scene";
+            if (word[0] == '-') return "unknown option \"" + word + "\"";
+            return "one scene at a time: \"" + word + "\" is a second one";
+        }
+        return "";
+    }
+
+    host::SessionArguments session;
+    std::string script_file;
+    CLI::Option* const script;
+    host::RunOptions run;
+    bool force = false;
+    bool journal = false;
+
+private:
+    const CLI::App& app_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,61 +101,42 @@ int main(int argc, char** argv) {
     // before the options of an interactive or scripted session are read.
     if (argc >= 2 && std::string_view(argv[1]) == "serve") return host::serve::Main(argc - 2, argv + 2);
     if (argc >= 2 && std::string_view(argv[1]) == "validate") return host::validate::Main(argc - 2, argv + 2);
-    host::SessionOptions options;
-    options.plugin_file = host::PluginFileBesideProgram();
-    std::string script;
-    bool scene_given = false, journal = false;
-    host::RunOptions run;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        // A flag with a value: the next argument, which must be there and not be empty.
-        auto value = [&](std::string* into, std::string* problem) {
-            if (i + 1 >= argc) {
-                *problem = arg + " needs a FILE after it";
-                return false;
-            }
-            *into = argv[++i];
-            if (into->empty()) *problem = arg + " needs a FILE, and \"\" names none";
-            return !into->empty();
-        };
-        std::string problem;
-        if (arg == "--plugin") {
-            if (!value(&options.plugin_file, &problem)) return BadArguments(problem);
-        } else if (arg == "--settings") {
-            if (!value(&options.settings_file, &problem)) return BadArguments(problem);
-        } else if (arg == "--script") {
-            if (!value(&script, &problem)) return BadArguments(problem);
-        } else if (arg == "--keep-going") {
-            run.keep_going = true;
-        } else if (arg == "--force") {
-            run.force = options.force = true;
-        } else if (arg == "--journal") {
-            journal = true;
-        } else if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage << "\n\n" << kHelp;
-            return 0;
-        } else if (arg == "--version") {
-            std::cout << "pellucid-host " << PELLUCID_VERSION << "\n";
-            return 0;
-        } else if (!arg.empty() && arg[0] != '-' && !scene_given) {
-            options.scene_file = arg;
-            scene_given = true;
-        } else if (arg.empty()) {
-            return BadArguments("an empty argument names no scene");
-        } else if (scene_given && arg[0] != '-') {
-            return BadArguments("one scene at a time: \"" + arg + "\" is a second one");
-        } else {
-            return BadArguments("unknown option \"" + arg + "\"");
+
+    CLI::App app;
+    app.set_help_flag();  // the help below is the program's own text
+    app.allow_extras();   // words it does not know are refused in the program's words
+    Arguments arguments(app);
+    // --help and --version answer at once, unless a mistake came before them.
+    std::string early;
+    auto answer = [&](std::string text) {
+        if (!arguments.Mistake().empty()) return;
+        early = std::move(text);
+        throw CLI::Success();
+    };
+    app.add_flag_callback("-h,--help", [&] { answer(std::string(kUsage) + "\n\n" + kHelp); })->trigger_on_parse();
+    app.add_flag_callback("--version", [&] { answer("pellucid-host " PELLUCID_VERSION "\n"); })->trigger_on_parse();
+    try {
+        host::ParseWords(app, argc - 1, argv + 1);
+    } catch (const CLI::Success&) {
+        std::cout << early;
+        return 0;
+    } catch (const CLI::ParseError& error) {
+        // A FILE option as the last word, without its FILE, is the mistake CLI11 stops at.
+        std::string mistake = arguments.Mistake();
+        const CLI::Option* last = app.get_option_no_throw(argv[argc - 1]);
+        if (mistake.empty() && (last == arguments.session.plugin || last == arguments.session.settings ||
+                                last == arguments.script)) {
+            mistake = std::string(argv[argc - 1]) + " needs a FILE after it";
         }
+        return BadArguments(mistake.empty() ? error.what() : mistake);
     }
-    options.sample_file = platform::ProgramFolder() + "workshop.scene";
-    if (!scene_given) {
-        options.scene_file = options.sample_file;
-        options.scene_is_sample = true;
-    }
-    if (options.settings_file.empty()) {
-        options.settings_file = host::DefaultSettingsFile(&options.settings_problem);
-    }
+    if (std::string mistake = arguments.Mistake(); !mistake.empty()) return BadArguments(mistake);
+
+    host::SessionOptions options = arguments.session.Options();
+    options.force = arguments.force;
+    host::RunOptions run = arguments.run;
+    run.force = arguments.force;
+    const std::string& script = arguments.script_file;
 
     std::unique_ptr<std::istream> script_stream;
     if (!script.empty()) {
@@ -133,7 +152,7 @@ int main(int argc, char** argv) {
 
     // The journal of host calls is for tests and for a user who asks: kept for every
     // click, it grows with the scene.
-    host::TheJournal().SetRecording(journal);
+    host::TheJournal().SetRecording(arguments.journal);
     host::TheJournal().SetLimit(kJournalLimit);
     host::WatchTheTerminal();
 

@@ -1,5 +1,33 @@
 // The plug-in: a station plug-in that keeps numbered visibility slots of the document's
 // objects and shows them in the "Lucid" window.
+//
+// Re-entry. Every widget call may come back having delivered other events first (the
+// host's loop while a question is open, events raised inside a widget operation; see
+// abi/abi.h), and any of them may load a document, stop or start the plug-in, add a row
+// or close the window. Five guards keep the plug-in sound under that, each in one place:
+//
+// - The document era (Pellucid::DocumentEra, below): counts document loads, exits and
+//   starts (NewDocumentEra in activation.cpp and document_storage.cpp). A click reads it
+//   before it waits on the host and goes on only while it is the same, since the host
+//   cannot be asked whether the event's document handle still lives.
+// - The row era (PellucidWindow::rowsEra, pellucid_window.h): counts rebuilds of the rows.
+//   A click whose rows were rebuilt meanwhile holds a button the host no longer has; it
+//   drops the click before the answer is in, and after it shows the slot as it then is
+//   (PellucidWindow::Click, Stands and Confirm in pellucid_window.cpp).
+// - Window calls and retired windows (Pellucid::WindowCall, below; pellucid.cpp): every
+//   call that works on the window and calls the host holds a WindowCall. An exit during
+//   one takes the window out of `window` into `retiredWindows` at once, and the outermost
+//   WindowCall destroys it as it returns, so no window is destroyed under its own call.
+// - The rebuild guard (PellucidWindow::RebuildRows, pellucid_window.cpp): a rebuild asked
+//   for while one runs is not nested; it sets `rebuildAgain`, and the running rebuild goes
+//   round once more, so the rows end as the plug-in's state says.
+// - The window-still-current checks (the handlers of pellucid_window.cpp, and Activate in
+//   activation.cpp): a handler whose window is no longer `window` (retired by an exit, not
+//   yet destroyed) does nothing, and code that called the host checks `window` again
+//   before it uses it.
+//
+// Calls that cannot call back (document, object and XML calls, messages) need none of
+// them: a store or recall walks the document and a save walks the slot list unguarded.
 #pragma once
 
 #include <cstdint>
@@ -70,19 +98,14 @@ public:
     // flag already clear and does nothing.
     void WindowClosed();
 
-    // ---- Waiting on the host ---------------------------------------------------------------
-    // A host may deliver events while the plug-in waits on it (a nested loop while a
-    // message box is open): a document load, an exit or a new start makes the document of
-    // the event that was being handled a thing of the past, and an exit or a start the
-    // window too. The plug-in cannot ask the host whether a document handle still lives,
-    // so it counts those events instead: code that waits reads the era first and, once the
-    // host answers, goes on only while it is the same.
+    // ---- Waiting on the host (the re-entry guards at the head of this file) ---------------
+    // The number of document loads, exits and starts so far: a document load, an exit or a
+    // start makes the document of the event being handled a thing of the past, and an exit
+    // or a start the window too.
     uint64_t DocumentEra() const { return documentEra; }
 
     // Held for the length of every call that works on the window and calls the host: the
-    // window is never destroyed while such a call is on the stack. An exit that arrives
-    // meanwhile takes the window out of `window` at once, and the outermost call destroys
-    // it as it returns.
+    // window is never destroyed while such a call is on the stack.
     class WindowCall {
     public:
         explicit WindowCall(Pellucid& plugin) : plugin_(plugin) { ++plugin_.windowCalls; }

@@ -18,7 +18,8 @@
 // The host may call back into the plug-in while the window waits on it: a nested message
 // loop while a question is open, or an event raised from inside a widget call. A question
 // goes on only while the window, the rows and the event's document are the ones it was
-// asked for (see Confirm), and a rebuild asked for during a rebuild runs after it.
+// asked for (see Confirm), and a rebuild asked for during a rebuild runs after it: the
+// guards that the head of slots/pellucid.h introduces.
 class PellucidWindow : public MQWindow {
 public:
     // Builds the window as a child window of `parent` (the host's main window), neither

@@ -43,7 +43,7 @@ MQWidgetBase::~MQWidgetBase() {
         Unregister();
         if (owned) {
             MQOption none[] = {{nullptr, nullptr}};
-            Send(id, WidgetOp::Delete, none);
+            Send(id, MQWIDGET_DELETE, none);
         }
         id = 0;
         owned = false;
@@ -59,9 +59,9 @@ void MQWidgetBase::Retire() {
     owned = false;
 }
 
-void MQWidgetBase::Send(int32_t widget, WidgetOp op, MQOption* options) {
+void MQWidgetBase::Send(int32_t widget, int32_t op, MQOption* options) {
     if (g_host.MQWidget_Value == nullptr) return;
-    g_host.MQWidget_Value(widget, static_cast<int32_t>(op), options);
+    g_host.MQWidget_Value(widget, op, options);
 }
 
 void MQWidgetBase::Register() { TheRegistry().try_emplace(id, this); }
@@ -84,7 +84,7 @@ size_t MQWidgetBase::RegisteredWidgetCount() { return TheRegistry().size(); }
 // widget and drop the new wrapper's entry.
 void MQWidgetBase::CreateWidget(const char* type) {
     MQOption options[] = {{MQWIDGET_KEY_TYPE, Value(type)}, {MQWIDGET_KEY_ID, &id}, {nullptr, nullptr}};
-    Send(0, WidgetOp::Create, options);
+    Send(0, MQWIDGET_CREATE, options);
     if (id == 0) return;
     owned = true;
     auto [entry, inserted] = TheRegistry().try_emplace(id, this);
@@ -97,12 +97,12 @@ void MQWidgetBase::CreateWidget(const char* type) {
 
 void MQWidgetBase::GetValue(const char* key, void* value) const {
     MQOption options[] = {{key, value}, {nullptr, nullptr}};
-    Send(id, WidgetOp::GetValue, options);
+    Send(id, MQWIDGET_GET_VALUE, options);
 }
 
 void MQWidgetBase::SetValue(const char* key, void* value) const {
     MQOption options[] = {{key, value}, {nullptr, nullptr}};
-    Send(id, WidgetOp::SetValue, options);
+    Send(id, MQWIDGET_SET_VALUE, options);
 }
 
 int32_t MQWidgetBase::AddChild(MQWidgetBase* child) {
@@ -110,7 +110,7 @@ int32_t MQWidgetBase::AddChild(MQWidgetBase* child) {
     int32_t child_id = child->id;
     int32_t result = -1;
     MQOption options[] = {{MQWIDGET_KEY_CHILD, &child_id}, {MQWIDGET_KEY_RESULT, &result}, {nullptr, nullptr}};
-    Send(id, WidgetOp::AddChild, options);
+    Send(id, MQWIDGET_ADD_CHILD, options);
     return result;
 }
 
@@ -118,7 +118,7 @@ void MQWidgetBase::RemoveChild(MQWidgetBase* child) {
     if (child == nullptr) return;
     int32_t child_id = child->id;
     MQOption options[] = {{MQWIDGET_KEY_CHILD, &child_id}, {nullptr, nullptr}};
-    Send(id, WidgetOp::RemoveChild, options);
+    Send(id, MQWIDGET_REMOVE_CHILD, options);
 }
 
 void MQWidgetBase::AddEventHandler(const char* type, std::shared_ptr<MQWidgetEventClosureBase> closure) {
@@ -130,7 +130,7 @@ void MQWidgetBase::AddEventHandler(const char* type, std::shared_ptr<MQWidgetEve
                           {MQWIDGET_KEY_POINTER, closure.get()},
                           {MQWIDGET_KEY_PRIOR, &prior},
                           {nullptr, nullptr}};
-    Send(id, WidgetOp::AddEvent, options);
+    Send(id, MQWIDGET_ADD_EVENT, options);
     handlers.push_back(std::move(closure));
 }
 

@@ -17,20 +17,6 @@
 
 class MQWidgetEventClosureBase;
 
-// The operation codes the toolkit passes to MQWidget_Value; no other codes are passed.
-enum class WidgetOp : int32_t {
-    MessageBox = MQWIDGET_MESSAGEBOX,          // id 0; OK/Cancel box, "result" preset 0
-    GetSystem = MQWIDGET_GET_SYSTEM,           // id 0; "main_window" into "result", preset -1
-    Create = MQWIDGET_CREATE,                  // id 0; the new widget's id into "id", preset 0
-    Delete = MQWIDGET_DELETE,                  // the widget; empty option array
-    AddChild = MQWIDGET_ADD_CHILD,             // the parent; "child", "result" preset -1
-    RemoveChild = MQWIDGET_REMOVE_CHILD,       // the parent; "child"
-    AddChildWindow = MQWIDGET_ADD_CHILD_WINDOW,// the parent window; "child", "result" preset -1
-    GetValue = MQWIDGET_GET_VALUE,             // the widget; exactly one property key, preset
-    SetValue = MQWIDGET_SET_VALUE,             // the widget; exactly one property key
-    AddEvent = MQWIDGET_ADD_EVENT              // the widget; "type", "proc", "pointer", "prior"
-};
-
 class MQWidgetBase {
 public:
     // Derived parts run first (a window deletes what it created); then this part removes
@@ -89,9 +75,10 @@ protected:
     void GetValue(const char* key, void* value) const;
     void SetValue(const char* key, void* value) const;
 
-    // Sends one request to the host about widget `widget`. The array ends with a null
-    // name. Nothing is sent while the host API is unbound.
-    static void Send(int32_t widget, WidgetOp op, MQOption* options);
+    // Sends one request to the host about widget `widget`: `op` is one of the operation
+    // codes of abi/widget_ops.h, with the options and presets it names there. The array
+    // ends with a null name. Nothing is sent while the host API is unbound.
+    static void Send(int32_t widget, int32_t op, MQOption* options);
 
     // Adds this wrapper under `id`. An id that another wrapper holds already keeps its
     // entry, except after a create (see CreateWidget).

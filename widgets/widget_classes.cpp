@@ -91,7 +91,7 @@ void MQWindowBase::AddChildWindow(MQWindowBase* child) {
     int32_t child_id = child->id;
     int32_t result = -1;
     MQOption options[] = {{MQWIDGET_KEY_CHILD, &child_id}, {MQWIDGET_KEY_RESULT, &result}, {nullptr, nullptr}};
-    Send(id, WidgetOp::AddChildWindow, options);
+    Send(id, MQWIDGET_ADD_CHILD_WINDOW, options);
 }
 
 void MQWindowBase::DeleteWidget(MQWidgetBase* widget) {
@@ -109,7 +109,7 @@ int32_t MQWindowBase::ShowMessageBox(const platform::WideString& message, const 
                           {MQBOX_KEY_TITLE, Text(title)},
                           {MQWIDGET_KEY_RESULT, &result},
                           {nullptr, nullptr}};
-    Send(0, WidgetOp::MessageBox, options);
+    Send(0, MQWIDGET_MESSAGEBOX, options);
     return result;
 }
 
@@ -163,7 +163,7 @@ MQWindow::~MQWindow() = default;
 MQWindow MQWindow::GetMainWindow() {
     int32_t result = -1;
     MQOption options[] = {{MQWIDGET_KEY_SYSTEM, Keyword(MQWIDGET_SYSTEM_MAIN_WINDOW)}, {MQWIDGET_KEY_RESULT, &result}, {nullptr, nullptr}};
-    Send(0, WidgetOp::GetSystem, options);
+    Send(0, MQWIDGET_GET_SYSTEM, options);
     return MQWindow(Existing{result});
 }
 

@@ -67,7 +67,6 @@ Block Render(const WidgetModel& model, const Widget& widget, const std::vector<i
     if (widget.type == MQWIDGET_TYPE_BUTTON) {
         auto found = std::find(numbered.begin(), numbered.end(), widget.id);
         int32_t label = found == numbered.end() ? 0 : static_cast<int32_t>(found - numbered.begin()) + 1;
-        // Appended piece by piece: GCC 12 at -O3 misjudges a literal + string concatenation.
         std::string text(1, '[');
         text += widget.TextUtf8();
         if (widget.down) text += '*';

@@ -3,10 +3,11 @@
 // as server-sent events.
 #include <signal.h>
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <iostream>
@@ -21,12 +22,11 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
-#include "host/drive/plugin_module.h"
 #include "host/files/file_io.h"
-#include "host/files/settings_path.h"
 #include "host/serve/host_thread.h"
 #include "host/serve/serve.h"
 #include "host/serve/served_host.h"
+#include "host/session/session_arguments.h"
 #include "platform/platform.h"
 
 namespace host::serve {
@@ -107,7 +107,6 @@ std::map<std::string, std::filesystem::path> PageFiles(const std::filesystem::pa
     for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
          !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
         if (it->is_regular_file(error)) {
-            // Appended piece by piece: GCC 12 at -O3 wrongly warns of overlap in "/" + text.
             std::string request_path = "/";
             request_path += std::filesystem::relative(it->path(), folder, error).generic_string();
             files[request_path] = it->path();
@@ -157,59 +156,42 @@ httplib::Server::HandlerResponse Guard(int port, const httplib::Request& request
     return httplib::Server::HandlerResponse::Unhandled;
 }
 
-struct Arguments {
-    SessionOptions options;
-    int port = 0;
-};
-
-bool ParseArguments(int argc, char** argv, Arguments* arguments) {
-    arguments->options.plugin_file = PluginFileBesideProgram();
-    bool scene_given = false;
-    for (int i = 0; i < argc; ++i) {
-        std::string arg = argv[i];
-        bool has_value = i + 1 < argc;
-        if (arg == "--port" && has_value) {
-            std::string value = argv[++i];
-            char* end = nullptr;
-            long port = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || port < 0 || port > 65535) return false;
-            arguments->port = static_cast<int>(port);
-        } else if (arg == "--settings" && has_value) {
-            arguments->options.settings_file = argv[++i];
-        } else if (arg == "--plugin" && has_value) {
-            arguments->options.plugin_file = argv[++i];
-        } else if (!arg.empty() && arg[0] != '-' && !scene_given) {
-            arguments->options.scene_file = arg;
-            scene_given = true;
-        } else {
-            return false;
-        }
+// A port on the command line: a decimal number from 0 to 65535, handed on in its plain
+// form (CLI11 would read "010" as octal and "0x50" as hexadecimal).
+std::string PortMistake(std::string& text) {
+    int port = -1;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || port < 0 || port > 65535) {
+        return "not a port: " + text;
     }
-    arguments->options.sample_file = platform::ProgramFolder() + "workshop.scene";
-    if (!scene_given) {
-        arguments->options.scene_file = arguments->options.sample_file;
-        arguments->options.scene_is_sample = true;
-    }
-    if (arguments->options.settings_file.empty()) {
-        arguments->options.settings_file = DefaultSettingsFile(&arguments->options.settings_problem);
-    }
-    return true;
+    text = std::to_string(port);
+    return "";
 }
 
 }  // namespace
 
 int Main(int argc, char** argv) {
-    for (int i = 0; i < argc; ++i) {
-        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
-            std::cout << kUsage << "\n(serves the session as a page on 127.0.0.1; --port 0 or none picks a free port)\n";
-            return 0;
-        }
+    // --help or -h anywhere, even where an option's value would stand, prints the help.
+    if (std::any_of(argv, argv + argc, [](std::string_view word) { return word == "--help" || word == "-h"; })) {
+        std::cout << kUsage << "\n(serves the session as a page on 127.0.0.1; --port 0 or none picks a free port)\n";
+        return 0;
     }
-    Arguments arguments;
-    if (!ParseArguments(argc, argv, &arguments)) {
+    CLI::App app;
+    app.set_help_flag();
+    SessionArguments session(app);
+    int port = 0;
+    app.add_option("--port", port)->take_last()->check(CLI::Validator(PortMistake, "N"));
+    bool understood = true;
+    try {
+        ParseWords(app, argc, argv);
+    } catch (const CLI::ParseError&) {
+        understood = false;
+    }
+    if (!understood || !session.SceneMistake().empty()) {
         std::cerr << "pellucid-host: unexpected arguments to serve\n" << kUsage << "\n";
         return 2;
     }
+    const SessionOptions options = session.Options();
     std::map<std::string, std::filesystem::path> page = PageFiles(platform::ProgramFolder() + "web");
     if (page.count("/index.html") == 0) {
         std::cerr << "pellucid-host: the page's files are missing from " << platform::ProgramFolder() << "web\n";
@@ -228,14 +210,14 @@ int Main(int argc, char** argv) {
     ServedHost served(thread, [&broadcast](uint64_t version, std::string change) {
         broadcast.Publish(version, std::move(change));
     });
-    if (!served.Start(arguments.options)) return 1;
+    if (!served.Start(options)) return 1;
 
     httplib::Server server;
     server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
-    int port = arguments.port == 0 ? server.bind_to_any_port(kLoopback)
-                                   : (server.bind_to_port(kLoopback, arguments.port) ? arguments.port : -1);
+    const int asked = port;
+    port = asked == 0 ? server.bind_to_any_port(kLoopback) : (server.bind_to_port(kLoopback, asked) ? asked : -1);
     if (port <= 0) {
-        std::cerr << "pellucid-host: cannot listen on " << kLoopback << ":" << arguments.port << "\n";
+        std::cerr << "pellucid-host: cannot listen on " << kLoopback << ":" << asked << "\n";
         served.Finish();
         return 1;
     }

@@ -114,7 +114,6 @@ void Session::Meanwhile(const Command& command, const Words& args) {
     std::string line;
     for (const Word& word : args) {
         bool plain = !word.quoted && !word.empty() && word.find_first_of(" \t\"") == std::string::npos;
-        // Appended piece by piece: GCC 12 at -O3 misjudges a literal + string concatenation.
         if (!line.empty()) line += ' ';
         line += plain ? std::string(word) : Quoted(word);
     }

@@ -29,7 +29,6 @@ std::string DescribeChanges(const SceneSnapshot& before, const SceneSnapshot& af
     if (changed.empty()) return "scene: no change";
     std::string line = "scene:";
     if (changed.size() > kChangesNamed) {
-        // Appended piece by piece: GCC 12 at -O3 misjudges a literal + string concatenation.
         line += ' ';
         line += std::to_string(changed.size());
         line += " objects changed (";

@@ -27,7 +27,6 @@ void AddObject(Document& document, std::mt19937_64& random) {
 
 std::string Describe(int32_t widget) {
     const Widget* found = TheWidgets().Find(widget);
-    // Appended piece by piece: GCC 12 at -O3 misjudges a literal + string (-Wrestrict).
     std::string text = "#";
     text.append(std::to_string(widget));
     if (found == nullptr) return text.append(" (gone)");

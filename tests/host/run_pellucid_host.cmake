@@ -1,10 +1,11 @@
 # Runs pellucid-host in a fresh working folder, one or more times in a row, and checks each
 # run's exit code, standard output and standard error against expected files.
 #
-#   cmake -DHOST=<program> -DWORKDIR=<folder> [-DCOPY=<file>|<file>...]
+#   cmake -DHOST=<program> [-DLAUNCHER=<runner>] -DWORKDIR=<folder> [-DCOPY=<file>|<file>...]
 #         -DARGS1=<arg>|<arg>... [-DOUT1=<file>] [-DERR1=<file>] [-DRC1=<code>]
 #         [-DARGS2=... and so on up to 9] -P run_pellucid_host.cmake
 #
+# LAUNCHER runs the program, as tools/wine-run runs the Windows build's.
 # Arguments are separated by "|". A run without OUTn (ERRn) must print nothing on standard
 # output (error); RCn defaults to 0. What a run printed is left in the working folder as
 # run<n>.out and run<n>.err, to diff against the expected files.
@@ -48,7 +49,7 @@ foreach(run RANGE 1 9)
   if(DEFINED RC${run})
     set(expected_rc "${RC${run}}")
   endif()
-  execute_process(COMMAND "${HOST}" ${args}
+  execute_process(COMMAND ${LAUNCHER} "${HOST}" ${args}
                   WORKING_DIRECTORY "${WORKDIR}"
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   string(REPLACE "\r\n" "\n" out "${out}")

@@ -43,7 +43,6 @@ std::string FormatValue(ValueKind kind, const void* value) {
         return QuotedText(Utf8(static_cast<const platform::WideChar*>(value)));
     case ValueKind::Size: {
         const int32_t* size = static_cast<const int32_t*>(value);
-        // Appended piece by piece: GCC 12 at -O3 misjudges a literal + string concatenation.
         std::string text(1, '[');
         for (int i = 0; i < 4; ++i) {
             if (i > 0) text += ", ";
