@@ -40,7 +40,11 @@ const std::vector<Entry> kCatalogue = {
 
 const char* const kKeys[] = {"", MQKEY_DOWN, MQKEY_TEXT, MQKEY_VISIBLE, MQKEY_JUSTSIZE};
 
-std::string Number(int32_t id) { return "#" + std::to_string(id); }
+std::string Number(int32_t id) {
+    std::string number = "#";
+    number += std::to_string(id);
+    return number;
+}
 
 int32_t Load(Stage& stage, Document& document) {
     std::unique_ptr<XmlElement> element = stage.ElementFor(document);
