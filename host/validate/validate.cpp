@@ -25,10 +25,10 @@
 #include "host/records/rules.h"
 #include "host/records/value_text.h"
 #include "host/validate/check.h"
-#include "host/validate/child_process.h"
-#include "host/validate/module_table.h"
+#include "host/validate/os/child_process.h"
+#include "host/validate/os/module_table.h"
 #include "host/validate/report.h"
-#include "host/validate/station.h"
+#include "host/validate/checks/station.h"
 
 namespace host::validate {
 namespace {

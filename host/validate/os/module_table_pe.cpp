@@ -1,4 +1,4 @@
-#include "host/validate/module_table.h"
+#include "host/validate/os/module_table.h"
 
 #include <windows.h>
 

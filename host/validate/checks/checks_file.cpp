@@ -4,7 +4,7 @@
 #include <set>
 
 #include "host/validate/check.h"
-#include "host/validate/module_table.h"
+#include "host/validate/os/module_table.h"
 #include "abi/exports.h"
 
 namespace host::validate {

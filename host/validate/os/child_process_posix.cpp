@@ -1,4 +1,4 @@
-#include "host/validate/child_process.h"
+#include "host/validate/os/child_process.h"
 
 #include <chrono>
 #include <csignal>
@@ -15,7 +15,7 @@
 #include <ucontext.h>
 #include <unistd.h>
 
-#include "host/validate/module_table.h"
+#include "host/validate/os/module_table.h"
 #include "platform/platform.h"
 
 namespace host::validate {

@@ -7,7 +7,7 @@
 #include "host/drive/option_list.h"
 #include "host/records/breaches.h"
 #include "platform/platform.h"
-#include "host/validate/station.h"
+#include "host/validate/checks/station.h"
 
 namespace host::validate {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/validate/station.h"
+#include "host/validate/checks/station.h"
 
 #include <algorithm>
 

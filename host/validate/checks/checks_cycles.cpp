@@ -19,7 +19,7 @@
 #include "host/drive/process_memory.h"
 #include "host/records/breaches.h"
 #include "host/records/journal.h"
-#include "host/validate/station.h"
+#include "host/validate/checks/station.h"
 
 #if !defined(_WIN32)
 // The sanitizer's count, where its runtime is in the process: built in (a sanitizer build)

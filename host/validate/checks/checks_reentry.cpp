@@ -8,7 +8,7 @@
 #include "host/binds/xml.h"
 #include "host/careless/catalogue.h"
 #include "host/drive/option_list.h"
-#include "host/validate/station.h"
+#include "host/validate/checks/station.h"
 
 namespace host::validate {
 namespace {

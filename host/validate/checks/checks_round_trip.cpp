@@ -11,7 +11,7 @@
 #include "host/binds/settings.h"
 #include "host/binds/xml.h"
 #include "host/files/xml_file.h"
-#include "host/validate/station.h"
+#include "host/validate/checks/station.h"
 
 namespace host::validate {
 namespace {

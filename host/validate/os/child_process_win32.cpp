@@ -1,4 +1,4 @@
-#include "host/validate/child_process.h"
+#include "host/validate/os/child_process.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 
 #include "host/drive/option_list.h"
 #include "host/records/breaches.h"
-#include "host/validate/station.h"
+#include "host/validate/checks/station.h"
 
 namespace host::validate {
 namespace {
