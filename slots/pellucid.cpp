@@ -27,8 +27,11 @@ void Pellucid::AddRow() {
         window->RebuildRows();
     } catch (...) {
         // The old rows are still shown; unless an event meanwhile changed the count, it
-        // goes back to theirs.
+        // goes back to theirs. They show what each slot holds, as new rows would have: a
+        // row left down over an empty slot (by a store that recorded nothing) would
+        // otherwise ask "Overwrite?" about what it does not hold.
         if (rowCount == added) rowCount -= 1;
+        if (window != nullptr) window->ShowSlotStates();
         throw;
     }
 }

@@ -428,6 +428,28 @@ TEST(OutOfMemory, AddShowsTheRowsItCounts) {
     ExpectSound(sweep, "AddShowsTheRowsItCounts", kObjects, 14);
 }
 
+// A store of a document without objects leaves row 0's "S" down over an empty slot, as the
+// window shows a store whatever it recorded; row 2 holds the second document. An "Add"
+// that fails keeps the old rows, and they show again what each slot holds, as the rows it
+// could not build would have.
+TEST(OutOfMemory, AddThatFailsShowsWhatEachSlotHolds) {
+    auto prepare = [](Session& s) {
+        EXPECT_EQ(s.Start(), 1);
+        s.ClickStore(0, &host::OpenDocument());
+        s.ClickStore(2, s.second);
+    };
+    {
+        Session session(kDocumentObjects);
+        prepare(session);
+        ASSERT_TRUE(session.widgets().Find(session.Buttons("S").at(0))->down);
+        ASSERT_TRUE(session.Slots().at(0).empty());
+        ASSERT_EQ(session.Slots().at(2).size(), static_cast<size_t>(kDocumentObjects));
+    }
+    Sweep sweep = SweepOperation<Before>(kDocumentObjects, prepare, Remember,
+        [](Session& s, Before&) { return s.PressAdd().result; }, Unchanged);
+    ExpectSound(sweep, "AddThatFailsShowsWhatEachSlotHolds", kDocumentObjects, 14);
+}
+
 // A start that fails leaves no window and answers failure.
 TEST(OutOfMemory, StartIsWholeOrLeavesNoWindow) {
     Sweep sweep = SweepOperation<int>(0, [](Session&) {}, [](const Session&) { return 0; },
