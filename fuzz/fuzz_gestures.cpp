@@ -110,7 +110,10 @@ public:
         size_t action = in_.Pick(21);
         const uint64_t fail_at = fuzz::ChooseFailure(in_);
         fuzz::OutOfMemory out_of_memory(fail_at);
-        if (trace_) std::fprintf(stderr, "step: action %zu, failing allocation %llu\n", action, static_cast<unsigned long long>(fail_at));
+        if (trace_) {
+            std::fprintf(stderr, "step: action %zu, failing allocation %llu\n", action,
+                         static_cast<unsigned long long>(fail_at));
+        }
         switch (action) {
         case 0: case 1: case 2: case 3:
             rebuilt = ClickStore();
