@@ -24,20 +24,16 @@ using host::Object;
 
 namespace {
 
-std::string ArgText(const void* handle) { return host::PointerText(handle); }
-std::string ArgText(int32_t number) { return std::to_string(number); }
-std::string ArgText(uint32_t number) { return std::to_string(number); }
-
-// Journals a call of one of the functions below, its arguments formatted only while
-// the journal records.
+// Journals a call of one of the functions below; its handles and numbers are put into
+// words only if the journal still keeps the call when it is read.
 template <typename... Args>
 void Journalled(const char* function, const Args&... args) {
-    host::TheJournal().Record(function, [&] { return host::CallArgs{ArgText(args)...}; });
+    host::TheJournal().RecordValues(function, args...);
 }
 
 template <typename... Args>
 std::string CallText(const char* function, const Args&... args) {
-    return host::HostCall{function, {ArgText(args)...}}.Text();
+    return host::HostCall{function, {host::CallValue(args).Text()...}}.Text();
 }
 
 // The document behind a handle the plug-in passed; null for null, and for a closed

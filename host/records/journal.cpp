@@ -10,9 +10,24 @@ std::string HostCall::Text() const {
     return text + ")";
 }
 
+std::string CallValue::Text() const {
+    switch (kind_) {
+    case kHandle: return PointerText(reinterpret_cast<const void*>(static_cast<uintptr_t>(bits_)));
+    case kSigned: return std::to_string(static_cast<int64_t>(bits_));
+    case kUnsigned: return std::to_string(bits_);
+    }
+    return {};
+}
+
 void Journal::Record(std::string function, CallArgs args) {
     if (!recording_) return;
     calls_.push_back(HostCall{std::move(function), std::move(args)});
+    if (limit_ != 0 && calls_.size() >= 2 * limit_) Trim();
+}
+
+void Journal::AddPending(const char* function, std::array<CallValue, kMaxValues> values, size_t count) {
+    pending_.push_back(Pending{calls_.size(), function, values, count});
+    calls_.emplace_back();
     if (limit_ != 0 && calls_.size() >= 2 * limit_) Trim();
 }
 
@@ -26,6 +41,19 @@ void Journal::Trim() const {
     size_t surplus = calls_.size() - limit_;
     calls_.erase(calls_.begin(), calls_.begin() + static_cast<std::ptrdiff_t>(surplus));
     dropped_ += surplus;
+    auto kept = std::find_if(pending_.begin(), pending_.end(), [&](const Pending& p) { return p.at >= surplus; });
+    pending_.erase(pending_.begin(), kept);
+    for (Pending& pending : pending_) pending.at -= surplus;
+}
+
+void Journal::Settle() const {
+    Trim();
+    for (const Pending& pending : pending_) {
+        HostCall& call = calls_[pending.at];
+        call.function = pending.function;
+        for (size_t i = 0; i < pending.count; ++i) call.args.push_back(pending.values[i].Text());
+    }
+    pending_.clear();
 }
 
 size_t Journal::Dropped() const {
@@ -34,12 +62,12 @@ size_t Journal::Dropped() const {
 }
 
 const std::vector<HostCall>& Journal::Calls() const {
-    Trim();
+    Settle();
     return calls_;
 }
 
 std::vector<HostCall> Journal::Of(std::string_view function) const {
-    Trim();
+    Settle();
     std::vector<HostCall> found;
     for (const HostCall& call : calls_) {
         if (call.function == function) found.push_back(call);
@@ -48,14 +76,14 @@ std::vector<HostCall> Journal::Of(std::string_view function) const {
 }
 
 size_t Journal::Count(std::string_view function) const {
-    Trim();
+    Settle();
     return static_cast<size_t>(std::count_if(calls_.begin(), calls_.end(), [&](const HostCall& c) {
         return c.function == function;
     }));
 }
 
 std::string Journal::Text() const {
-    Trim();
+    Settle();
     std::string text;
     for (const HostCall& call : calls_) text += call.Text() + "\n";
     return text;
