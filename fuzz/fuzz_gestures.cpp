@@ -42,9 +42,14 @@ namespace {
 // A check of what a gesture did, made only while no event is armed to be raised from
 // inside the plug-in's widget calls: such an event may do anything a handler does, and
 // only the invariants hold through it.
-#define STRICT_CHECK(condition, detail) \
-    do {                                 \
-        if (!lenient_) FUZZ_CHECK(condition, detail); \
+// So does a step in which the plug-in ran out of memory at the allocation the input chose,
+// also when it did so inside the check's own look at the rows (a save): whether it did is
+// asked only once the condition was read.
+#define STRICT_CHECK(condition, detail)                                               \
+    do {                                                                              \
+        if (lenient_) break;                                                          \
+        const bool holds = (condition);                                               \
+        if (!holds && !fuzz::RanOutOfMemory()) ::fuzz::Fail(#condition, detail);     \
     } while (false)
 
 using host::Document;
@@ -107,7 +112,12 @@ public:
         bool may_change_scene = false;
         bool rebuilt = false;
         size_t action = in_.Pick(21);
-        if (trace_) std::fprintf(stderr, "step: action %zu\n", action);
+        const uint64_t fail_at = fuzz::ChooseFailure(in_);
+        fuzz::OutOfMemory out_of_memory(fail_at);
+        if (trace_) {
+            std::fprintf(stderr, "step: action %zu, failing allocation %llu\n", action,
+                         static_cast<unsigned long long>(fail_at));
+        }
         switch (action) {
         case 0: case 1: case 2: case 3:
             rebuilt = ClickStore();
@@ -192,7 +202,12 @@ public:
 
     // ---- The stage of the careless host ----------------------------------------------
 
-    int32_t Send(int32_t event, void* argument) override { return fuzz::SendEvent(document_->handle(), event, argument); }
+    int32_t Send(int32_t event, void* argument) override {
+        const bool failed_before = fuzz::RanOutOfMemory();
+        int32_t result = fuzz::SendEvent(document_->handle(), event, argument);
+        send_ran_out_ = !failed_before && fuzz::RanOutOfMemory();
+        return result;
+    }
     Document& Current() override { return *document_; }
     size_t Pick(size_t count) override { return in_.Pick(count); }
 
@@ -220,6 +235,11 @@ public:
     }
 
     void Saved(const host::XmlElement& element) override {
+        if (send_ran_out_) {
+            // The element is left as the host gave it; the scene saved before stays.
+            FUZZ_CHECK(element.FirstChild() == nullptr, "a part of the slots written: " + host::WriteXml(element));
+            return;
+        }
         saved_text_ = host::WriteXml(element);
         saved_views_ = ViewsIn(element);
         saved_places_.clear();
@@ -613,6 +633,8 @@ private:
     Document* document_ = nullptr;
     std::optional<int32_t> answer_;
     bool lenient_ = false;
+    // Whether the chosen allocation failed inside the last event sent.
+    bool send_ran_out_ = false;
     // The host's action for the next box (an index into kMeanwhile), and what came of it.
     std::optional<size_t> meanwhile_;
     int32_t elsewhere_ = 0;

@@ -1,5 +1,7 @@
 #include "slots/pellucid.h"
 
+#include <algorithm>
+
 #include "abi/exports.h"
 #include "platform/platform.h"
 #include "slots/pellucid_window.h"
@@ -26,11 +28,28 @@ void Pellucid::AddRow() {
     try {
         window->RebuildRows();
     } catch (...) {
-        // The old rows are still shown; unless an event meanwhile changed the count, it
-        // goes back to theirs.
-        if (rowCount == added) rowCount -= 1;
+        // The old rows are still shown, and the count goes back to theirs, also past an Add
+        // raised meanwhile that left its row to this rebuild. Without the window (an exit
+        // came meanwhile) only this Add's row is taken back.
+        if (window != nullptr) {
+            KeepRowsShown();
+        } else if (rowCount == added) {
+            rowCount -= 1;
+        }
         throw;
     }
+}
+
+// Rows that Adds asked for were never built; room that a store made for them in the slot
+// list holds nothing and goes, as a save drops it, while a slot that holds entries keeps
+// its row. The old rows show what each slot holds, as new rows would have: a row left
+// down over an empty slot (by a store that recorded nothing) would otherwise ask
+// "Overwrite?" about what it does not hold.
+void Pellucid::KeepRowsShown() {
+    const Row shown = window->RowsShown();
+    while (slots.size() > static_cast<size_t>(shown) && slots.back().empty()) slots.pop_back();
+    rowCount = std::max(shown, static_cast<Row>(slots.size()));
+    window->ShowSlotStates();
 }
 
 // Never fails: a window is made only with room kept for its retirement (see Initialize).

@@ -91,8 +91,12 @@ public:
     // ---- What the window asks of the plug-in ----------------------------------------------
 
     // "Add": one row more, and the window rebuilds its rows. When the rows cannot be
-    // rebuilt the row count stays as it was, with the rows it counts.
+    // rebuilt the row count goes back to the rows still shown, Adds raised meanwhile
+    // included, and each of them shows what its slot holds.
     void AddRow();
+    // After a rebuild of the window's rows failed: the window still shows the rows it built
+    // last, and the row count goes back to theirs, each "S" showing what its slot holds.
+    void KeepRowsShown();
     // The window was closed while the plug-in counted itself active: it no longer does,
     // and tells the host so (message 100 with flag 0). A hide through Activate finds the
     // flag already clear and does nothing.

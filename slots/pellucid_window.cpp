@@ -132,13 +132,29 @@ void PellucidWindow::RebuildRows() {
     Rebuilding scope(rebuilding);
     // The fit asks the host for the window's size, and an event raised from inside that
     // call may ask for another rebuild: it is part of the loop.
+    //
+    // Memory that runs out before the caller's rows are built is the caller's failure: the
+    // old rows stay, and the caller puts back what it changed. Once they are built, what
+    // fails is a later round, asked for by an event raised meanwhile (an "Add" whose row
+    // was never built): the caller's work is whole, and the plug-in's row count goes back
+    // to the rows shown.
+    bool built = false;
     do {
         rebuildAgain = false;
         ++rowsEra;
-        BuildRows(container);
-        FitToContent();
+        try {
+            BuildRows(container);
+            built = true;
+            FitToContent();
+        } catch (...) {
+            if (!built) throw;
+            if (plugin->window.get() == this) plugin->KeepRowsShown();
+            return;
+        }
     } while (rebuildAgain);
 }
+
+Row PellucidWindow::RowsShown() const { return static_cast<Row>(buttons.size() / 2); }
 
 int64_t PellucidWindow::FindButton(const MQWidgetBase* sender) const {
     if (sender == nullptr) return -1;

@@ -41,11 +41,15 @@ public:
     // Resizes the window to the size the host reports for its content.
     void FitToContent();
     // Rebuilds all rows from the plug-in's row count and slots, under the window's lock;
-    // when that fails, the old rows stay.
+    // when that fails, the old rows stay and the failure propagates.
     // Asked for again while it runs (by an event the host raises from inside one of its
     // widget calls), it runs once more after it, so that the rows end as the plug-in's
-    // state says.
+    // state says. When only such a later round fails, the rows built before stay, the
+    // plug-in's row count goes back to theirs (Pellucid::KeepRowsShown), and the rebuild
+    // returns as done.
     void RebuildRows();
+    // The rows the window shows now.
+    Row RowsShown() const;
 
     // Widget event handlers; each result goes back to the host unchanged.
     int32_t OnStoreClick(MQWidgetBase* sender, MQDocument document, WidgetMouseRecord* mouse);

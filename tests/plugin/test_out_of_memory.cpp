@@ -428,6 +428,92 @@ TEST(OutOfMemory, AddShowsTheRowsItCounts) {
     ExpectSound(sweep, "AddShowsTheRowsItCounts", kObjects, 14);
 }
 
+// A store of a document without objects leaves row 0's "S" down over an empty slot, as the
+// window shows a store whatever it recorded; row 2 holds the second document. An "Add"
+// that fails keeps the old rows, and they show again what each slot holds, as the rows it
+// could not build would have.
+TEST(OutOfMemory, AddThatFailsShowsWhatEachSlotHolds) {
+    auto prepare = [](Session& s) {
+        EXPECT_EQ(s.Start(), 1);
+        s.ClickStore(0, &host::OpenDocument());
+        s.ClickStore(2, s.second);
+    };
+    {
+        Session session(kDocumentObjects);
+        prepare(session);
+        ASSERT_TRUE(session.widgets().Find(session.Buttons("S").at(0))->down);
+        ASSERT_TRUE(session.Slots().at(0).empty());
+        ASSERT_EQ(session.Slots().at(2).size(), static_cast<size_t>(kDocumentObjects));
+    }
+    Sweep sweep = SweepOperation<Before>(kDocumentObjects, prepare, Remember,
+        [](Session& s, Before&) { return s.PressAdd().result; }, Unchanged);
+    ExpectSound(sweep, "AddThatFailsShowsWhatEachSlotHolds", kDocumentObjects, 14);
+}
+
+// A careless host raises "Add" from inside the first widget the rebuild creates: its row
+// is built by a second round of the same rebuild. When either round fails, the rows shown
+// are those built last, and the count is theirs (checked by Session::Whole).
+void AddRaisedInsideTheRebuild(Session& s) {
+    s.widgets().RaiseInside({MQWIDGET_CREATE, "", 0, MQEVT_EXECUTE, s.Buttons("Add").at(0)});
+}
+
+TEST(OutOfMemory, AddWithAnAddRaisedInsideShowsTheRowsItCounts) {
+    {
+        Session session(kObjects);
+        StoreFirst(session);
+        AddRaisedInsideTheRebuild(session);
+        session.PressAdd();
+        ASSERT_EQ(session.plugin->rowCount, 8);
+        ASSERT_EQ(session.Whole(), "");
+    }
+    Sweep sweep = SweepOperation<Before>(kObjects, StoreFirst, Remember,
+        [](Session& s, Before&) {
+            AddRaisedInsideTheRebuild(s);
+            return s.PressAdd().result;
+        },
+        [](const Session& s, const Before& before, int32_t result) -> std::string {
+            // A failure in the second round is the raised Add's, or, in the fit after it
+            // was built, no one's: the first Add went through.
+            Row rows = s.plugin->rowCount;
+            if (s.Slots() == before.slots && (rows == before.rows + 1 || rows == before.rows + 2)) {
+                return result == 0 ? "" : "the event answered " + std::to_string(result);
+            }
+            return Unchanged(s, before, result);
+        });
+    ExpectSound(sweep, "AddWithAnAddRaisedInsideShowsTheRowsItCounts", kObjects, 28);
+}
+
+// The same Add raised inside the rebuild of a document load: the load is whole with its
+// seven rows or with the eighth too, or the slots and rows are as before.
+TEST(OutOfMemory, LoadWithAnAddRaisedInsideIsWhollyTheDocumentsOrWhollyAsBefore) {
+    Picture loaded;
+    {
+        Session session(kDocumentObjects);
+        StoreFirst(session);
+        host::XmlElement element("plugin");
+        MakeElement(element);
+        AddRaisedInsideTheRebuild(session);
+        session.Load(element);
+        loaded = session.Slots();
+        ASSERT_EQ(loaded.size(), 7u);
+        ASSERT_EQ(session.plugin->rowCount, 8);
+        ASSERT_EQ(session.Whole(), "");
+    }
+    auto element = std::make_shared<host::XmlElement>("plugin");
+    MakeElement(*element);
+    Sweep sweep = SweepOperation<Before>(kDocumentObjects, StoreFirst, Remember,
+        [element](Session& s, Before&) {
+            AddRaisedInsideTheRebuild(s);
+            return s.Load(*element);
+        },
+        [&loaded](const Session& s, const Before& before, int32_t result) -> std::string {
+            if (s.Slots() == loaded && (s.plugin->rowCount == 7 || s.plugin->rowCount == 8)) return "";
+            std::string fault = Unchanged(s, before, result);
+            return fault.empty() ? "" : "neither loaded nor as before: " + fault;
+        });
+    ExpectSound(sweep, "LoadWithAnAddRaisedInsideIsWhollyTheDocumentsOrWhollyAsBefore", kDocumentObjects, 150);
+}
+
 // A start that fails leaves no window and answers failure.
 TEST(OutOfMemory, StartIsWholeOrLeavesNoWindow) {
     Sweep sweep = SweepOperation<int>(0, [](Session&) {}, [](const Session&) { return 0; },
