@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <exception>
@@ -213,7 +214,13 @@ Result RunCheck(const Options& options, const Check& check, int round, uint64_t 
     std::vector<std::string> arguments = {"validate",     "--child", check.id, "--strictness", std::to_string(options.strictness),
                                           "--seed", std::to_string(seed), options.file};
     int timeout = TimeoutOf(options, check);
+    // A child that could not be started is tried again twice: a system short of processes
+    // or files for a moment (a busy CI machine, Wine) is no verdict on the plug-in.
     ChildEnd end = RunProgramAgain(arguments, kChannelOption, timeout);
+    for (int retry = 1; retry <= 2 && end.kind == ChildEnd::kNotStarted; ++retry) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250 * retry));
+        end = RunProgramAgain(arguments, kChannelOption, timeout);
+    }
     Result result;
     result.check = &check;
     result.round = round;

@@ -18,7 +18,7 @@ const [program, sceneFile, work] = process.argv.slice(2, 5).map((arg) => path.re
 const webgl = !process.argv.includes('--no-webgl');
 // Bounds a wait for what the host or the page must come to; a wait that runs out fails.
 // Loading three.js and making the 3D view takes longer on a busy machine.
-const patience = 15000;
+const patience = 30000;
 const loading = 90000;
 
 const shot = freshFolder(work);
