@@ -48,7 +48,7 @@ std::vector<Slot> SlotsOf(const host::XmlElement& element) {
         Slot slot;
         for (const host::XmlElement* entry = list->FirstChild(); entry != nullptr; entry = entry->NextSibling()) {
             const std::string* visible = entry->FindAttribute("visible");
-            slot.emplace(Narrow(entry->Text()), visible != nullptr && Narrow(*visible) == "true");
+            slot.Insert(Narrow(entry->Text()), visible != nullptr && Narrow(*visible) == "true");
         }
         slots.push_back(std::move(slot));
     }

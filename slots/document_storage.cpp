@@ -29,7 +29,7 @@ void Pellucid::OnSaveDocument(MQDocument, const char*, DocumentXmlArgs* args) {
             MQXmlElement list = AddChildElement(store, "list");
             for (const auto& [name, visible] : slot) {
                 MQXmlElement entry = AddChildElement(list, "name");
-                SetTextAnsi(entry, name);
+                SetTextAnsi(entry, std::string(name));
                 SetAttributeAnsi(entry, "visible", visible ? "true" : "false");
             }
         }
@@ -45,13 +45,13 @@ namespace {
 std::vector<Slot> ReadSlots(MQXmlElement store, MQXmlElement list) {
     std::vector<Slot> slots;
     for (; list != nullptr; list = NextChildElement(store, list)) {
-        Slot slot = MakeSlot();
+        Slot slot;
         for (MQXmlElement entry = FindChildElement(list, nullptr); entry != nullptr;
              entry = NextChildElement(list, entry)) {
             std::string name = GetTextAnsi(entry);
             std::string visible;
             GetAttributeAnsi(entry, "visible", visible);
-            slot.emplace(std::move(name), visible == "true");
+            slot.Insert(name, visible == "true");
         }
         slots.push_back(std::move(slot));
     }

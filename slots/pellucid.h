@@ -136,8 +136,9 @@ public:
     // in order through the host, skipping empty places and objects whose index the host
     // answers negative, and never asks the host to redraw. They report no failure. An
     // allocation that fails propagates as std::bad_alloc, for the caller's guard, and
-    // leaves the slot list exactly as it was: a store builds what it changes beside the
-    // slot and puts it in only once nothing more can fail.
+    // leaves the slot list exactly as it was: an overwrite builds the new slot beside the
+    // old and puts it in only once nothing more can fail, and an append takes back what it
+    // added and changed.
 
     // Records the visibility of the document's objects in slot `index`, lengthening the
     // list to rowCount first when it is too short. Overwrite mode (`append` false) empties
@@ -149,8 +150,8 @@ public:
     // others alone. Returns 1 when the slot exists and holds entries, else 0 (and the
     // document is not visited).
     int32_t RecallSlot(MQDocument document, Row index);
-    // Empties slot `index` when it exists; the list keeps its length. Never fails: without
-    // memory for a fresh table the old one is kept, emptied. Returns 0.
+    // Empties slot `index` when it exists, giving its memory back; the list keeps its
+    // length. Allocates nothing, so it never fails. Returns 0.
     int32_t ClearSlot(Row index);
     // Whether slot `row` exists and holds entries: its "S" button is then shown down.
     bool SlotHoldsEntries(Row row) const {

@@ -4,23 +4,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <functional>
-#include <memory>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <type_traits>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 // Hashes an object name's bytes, eight at a time. Names in a slot are mostly 8 to 40 bytes
-// long and are hashed once per object of the document on a store, so the hash is on the
-// hot path. The value only ever lives in this process; it may differ between platforms.
-//
-// Transparent, so a slot is searched with the bytes the host wrote into a name buffer
-// without making a string. Deliberately not noexcept: GCC's standard library, which both
-// builds use, then keeps each entry's hash beside it, so growing the table and walking a
-// bucket compare stored hashes instead of hashing names again. Elsewhere it costs nothing.
+// long and are hashed once per object of the document on a store and a recall, so the hash
+// is on the hot path. The value only ever lives in this process; it may differ between
+// platforms. Transparent, so that it also serves maps searched with views.
 struct SlotNameHash {
     using is_transparent = void;
 
@@ -63,147 +57,191 @@ private:
     }
 };
 
-// Memory for the entries of one slot. A store makes up to a million entries at once and an
-// overwrite that cannot keep the entries frees them all again; taking them in order from
-// large chunks costs less than a heap allocation each. Only blocks of one size are served,
-// fixed by the first block asked for; when the last block is given back, handing out starts
-// again at the front of the first chunk. The chunks are kept until the pool goes, with the
-// last slot that shares it.
-class SlotEntryPool {
-public:
-    // A block of `size` bytes aligned to `alignment`, or null when the pool serves another
-    // size or cannot serve this one.
-    void* Take(size_t size, size_t alignment) {
-        if (stride_ == 0 && !Adopt(size, alignment)) return nullptr;
-        if (!Serves(size)) return nullptr;
-        void* block = free_;
-        if (block != nullptr) {
-            free_ = *static_cast<void**>(block);
-        } else {
-            if (chunks_.empty() || offset_ + stride_ > ChunkBytes(chunk_)) NextChunk();
-            block = reinterpret_cast<std::byte*>(chunks_[chunk_].get()) + offset_;
-            offset_ += stride_;
-        }
-        ++live_;
-        return block;
-    }
-
-    // Takes back a block that Take handed out.
-    void Give(void* block) {
-        if (--live_ == 0) {
-            free_ = nullptr;
-            chunk_ = 0;
-            offset_ = 0;
-            return;
-        }
-        *static_cast<void**>(block) = free_;
-        free_ = block;
-    }
-
-    // Whether blocks of `size` bytes come from this pool.
-    bool Serves(size_t size) const { return stride_ != 0 && size == size_; }
-
-private:
-    // Chunks double from 16 KiB to 256 KiB, so a slot of a few hundred entries takes a
-    // little memory and a large one few chunks.
-    static constexpr size_t kFirstChunkBytes = 16 * 1024;
-    static constexpr size_t kLastChunkBytes = 256 * 1024;
-    static size_t ChunkBytes(size_t chunk) {
-        return chunk >= 4 ? kLastChunkBytes : kFirstChunkBytes << chunk;
-    }
-
-    bool Adopt(size_t size, size_t alignment) {
-        constexpr size_t kAlign = alignof(std::max_align_t);
-        if (size < sizeof(void*) || size > kFirstChunkBytes || alignment > kAlign) return false;
-        size_ = size;
-        stride_ = (size + kAlign - 1) / kAlign * kAlign;
-        return true;
-    }
-    void NextChunk() {
-        size_t next = chunks_.empty() ? 0 : chunk_ + 1;
-        if (next == chunks_.size()) {
-            // Left uninitialised: a block is written before it is read. Owned before the
-            // list grows, so that a list that cannot grow does not lose it.
-            std::unique_ptr<std::max_align_t[]> chunk(new std::max_align_t[ChunkBytes(next) / sizeof(std::max_align_t)]);
-            chunks_.push_back(std::move(chunk));
-        }
-        chunk_ = next;
-        offset_ = 0;
-    }
-
-    std::vector<std::unique_ptr<std::max_align_t[]>> chunks_;
-    size_t chunk_ = 0;   // the chunk that blocks are taken from
-    size_t offset_ = 0;  // its first unused byte
-    size_t size_ = 0;
-    size_t stride_ = 0;  // 0 until the first block fixes the size
-    size_t live_ = 0;
-    void* free_ = nullptr;  // blocks given back, each holding the next one's address
-};
-
-// One entry of a slot: a name and its visible flag.
-using SlotEntry = std::pair<const std::string, bool>;
-
-// Puts a slot's entries into its own SlotEntryPool; everything else comes from the heap.
-// Which blocks are entries is not told by the map, so this relies only on what every
-// node-based map does: each entry lives in a node of its own, allocated one at a time,
-// which holds the entry and so is at least as large. The pool takes the first single
-// block of that size or more; smaller single blocks (a one-bucket table, a list head) and
-// arrays go to the heap. With a library whose first such block is not a node the answer
-// stays right and only the saving is lost. Copies share the pool: the map and the
-// allocators it makes from its own all use it. A copied slot gets a pool of its own.
-template <typename T>
-class SlotAllocator {
-public:
-    using value_type = T;
-    using propagate_on_container_copy_assignment = std::true_type;
-    using propagate_on_container_move_assignment = std::true_type;
-    using propagate_on_container_swap = std::true_type;
-
-    SlotAllocator() : pool_(std::make_shared<SlotEntryPool>()) {}
-    // Declared so that a move copies: a moved-from slot keeps a pool and stays usable.
-    SlotAllocator(const SlotAllocator&) noexcept = default;
-    SlotAllocator& operator=(const SlotAllocator&) noexcept = default;
-    template <typename U>
-    SlotAllocator(const SlotAllocator<U>& other) noexcept : pool_(other.pool_) {}
-
-    T* allocate(size_t n) {
-        if (n == 1 && sizeof(T) >= sizeof(SlotEntry)) {
-            if (void* block = pool_->Take(sizeof(T), alignof(T))) return static_cast<T*>(block);
-        }
-        return std::allocator<T>().allocate(n);
-    }
-    void deallocate(T* p, size_t n) {
-        if (n == 1 && pool_->Serves(sizeof(T))) {
-            pool_->Give(p);
-        } else {
-            std::allocator<T>().deallocate(p, n);
-        }
-    }
-
-    SlotAllocator select_on_container_copy_construction() const { return SlotAllocator(); }
-
-    template <typename U>
-    bool operator==(const SlotAllocator<U>& other) const noexcept {
-        return pool_ == other.pool_;
-    }
-
-private:
-    template <typename U>
-    friend class SlotAllocator;
-    std::shared_ptr<SlotEntryPool> pool_;
-};
-
 // One slot: object name to visible flag. The name is the host's narrow bytes, compared
 // byte for byte; the empty name is a name like any other. Objects that share a name share
 // an entry. The order of entries means nothing.
-using Slot = std::unordered_map<std::string, bool, SlotNameHash, std::equal_to<>, SlotAllocator<SlotEntry>>;
+//
+// The names' bytes lie back to back in one buffer, in the order they were added, and a
+// table of fixed-size cells, at most half full and searched by linear probing, says where
+// each name is and holds its flag. A store of a million names thus makes two blocks and
+// no block per name, and throwing a slot away frees two. Every change that allocates
+// either completes or, when an allocation fails, leaves the slot as it was.
+class Slot {
+    struct Cell;
 
-// A new, empty slot, at the load factor that slots are kept at: a quarter, below the
-// standard library's 1, so most names have a bucket of their own and a lookup reaches its
-// entry without passing others. Every slot of the plug-in is made here; copies and moves
-// of a slot keep its load factor.
-inline Slot MakeSlot() {
-    Slot slot;
-    slot.max_load_factor(0.25f);
-    return slot;
-}
+public:
+    // An entry as iteration gives it: the name, a view into the slot, and the flag.
+    using value_type = std::pair<std::string_view, bool>;
+
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Slot::value_type;
+        using difference_type = std::ptrdiff_t;
+        using reference = value_type;
+        struct pointer {
+            value_type entry;
+            const value_type* operator->() const { return &entry; }
+        };
+
+        const_iterator() = default;
+        value_type operator*() const { return slot_->EntryAt(cell_); }
+        pointer operator->() const { return pointer{**this}; }
+        const_iterator& operator++() {
+            cell_ = slot_->NextUsed(cell_ + 1);
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator before = *this;
+            ++*this;
+            return before;
+        }
+        bool operator==(const const_iterator& other) const { return cell_ == other.cell_; }
+
+    private:
+        friend class Slot;
+        const_iterator(const Slot* slot, size_t cell) : slot_(slot), cell_(cell) {}
+        const Slot* slot_ = nullptr;
+        size_t cell_ = 0;
+    };
+    using iterator = const_iterator;
+
+    // The place of an entry in the table: valid until a name is added or taken out.
+    using Place = size_t;
+    static constexpr Place kNowhere = static_cast<Place>(-1);
+
+    Slot() noexcept = default;
+    Slot(const Slot&) = default;
+    Slot& operator=(const Slot& other) {
+        Slot copy(other);
+        swap(copy);
+        return *this;
+    }
+    // A moved-from slot is empty and usable.
+    Slot(Slot&& other) noexcept { swap(other); }
+    Slot& operator=(Slot&& other) noexcept {
+        Slot taken(std::move(other));
+        swap(taken);
+        return *this;
+    }
+    void swap(Slot& other) noexcept {
+        cells_.swap(other.cells_);
+        names_.swap(other.names_);
+        std::swap(size_, other.size_);
+    }
+    friend void swap(Slot& a, Slot& b) noexcept { a.swap(b); }
+
+    size_t size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
+    // The bytes of all names held, a hint for the room that a slot like this one needs.
+    size_t NameBytes() const noexcept { return names_.size(); }
+    const_iterator begin() const { return const_iterator(this, NextUsed(0)); }
+    const_iterator end() const { return const_iterator(this, cells_.size()); }
+
+    // Room for `names` entries, and `bytes` of their names, without growing on the way.
+    void Reserve(size_t names, size_t bytes = 0);
+
+    // The place of `name`'s entry, or kNowhere.
+    Place Find(std::string_view name) const {
+        if (size_ == 0) return kNowhere;
+        Place place = Probe(name, HashOf(name));
+        return cells_[place].length != 0 ? place : kNowhere;
+    }
+    // The flag held for `name`, or nothing when the slot lacks it.
+    std::optional<bool> FlagOf(std::string_view name) const {
+        Place place = Find(name);
+        if (place == kNowhere) return std::nullopt;
+        return Visible(cells_[place]);
+    }
+    // Adds `name` with `visible` when the slot lacks it; an entry it holds keeps its flag.
+    // The entry's place, and whether it was added.
+    std::pair<Place, bool> Insert(std::string_view name, bool visible) {
+        uint32_t hash = HashOf(name);
+        Place place = size_ != 0 ? Probe(name, hash) : kNowhere;
+        if (place != kNowhere && cells_[place].length != 0) return {place, false};
+        return {Add(name, hash, visible, place), true};
+    }
+    // Adds `name` or sets its flag.
+    void Assign(std::string_view name, bool visible) {
+        auto [place, added] = Insert(name, visible);
+        if (!added) SetVisible(cells_[place], visible);
+    }
+
+    // The entry at a place that holds one.
+    std::string_view NameAt(Place place) const { return NameOf(cells_[place]); }
+    bool FlagAt(Place place) const { return Visible(cells_[place]); }
+    void SetFlagAt(Place place, bool visible) { SetVisible(cells_[place], visible); }
+
+    // A flag for the entry at a place.
+    struct PlacedFlag {
+        Place place;
+        bool visible;
+    };
+    // When `flags` reach every entry of the slot, sets each entry's flag to the last one
+    // given for it and answers true; otherwise changes nothing and answers false.
+    // Allocates nothing.
+    bool SetEveryFlag(const std::vector<PlacedFlag>& flags);
+
+    // Names an entry for as long as it is held, across growth of the table, unlike a place.
+    struct Key {
+        uint64_t offset;
+        uint32_t hash;
+    };
+    Key KeyAt(Place place) const { return Key{Offset(cells_[place]), cells_[place].hash}; }
+    Place PlaceOf(Key key) const;
+    // Whether the entry at `place` was added after the slot held `bytes` of names.
+    bool AddedSince(Place place, size_t bytes) const { return Offset(cells_[place]) >= bytes; }
+    // Takes out every entry added after the slot held `bytes` of names, which must be no
+    // more than it holds now, and the bytes. Allocates nothing, so it cannot fail.
+    void TakeOutSince(size_t bytes) noexcept;
+
+    // The same names with the same flags, whatever the order.
+    friend bool operator==(const Slot& a, const Slot& b);
+
+private:
+    // A free cell is all zeros.
+    struct Cell {
+        uint32_t hash = 0;    // the low half of the name's hash
+        uint32_t length = 0;  // the name's length plus one; 0 in a free cell
+        uint64_t word = 0;    // the name's offset in names_, times 4; 2 marks; 1 when visible
+    };
+    static constexpr uint64_t kVisible = 1;
+    static constexpr uint64_t kMark = 2;
+
+    static uint32_t HashOf(std::string_view name) { return static_cast<uint32_t>(SlotNameHash{}(name)); }
+    static uint64_t Offset(const Cell& cell) { return cell.word >> 2; }
+    static bool Visible(const Cell& cell) { return (cell.word & kVisible) != 0; }
+    static void SetVisible(Cell& cell, bool visible) { cell.word = (cell.word & ~kVisible) | (visible ? kVisible : 0); }
+    std::string_view NameOf(const Cell& cell) const {
+        return std::string_view(names_.data() + Offset(cell), cell.length - 1);
+    }
+    value_type EntryAt(size_t cell) const { return {NameOf(cells_[cell]), Visible(cells_[cell])}; }
+    size_t NextUsed(size_t cell) const {
+        while (cell < cells_.size() && cells_[cell].length == 0) ++cell;
+        return cell;
+    }
+
+    // The cell holding `name`, or the free cell where it would go. The table must not be
+    // empty; being at most half full, it always has a free cell.
+    Place Probe(std::string_view name, uint32_t hash) const {
+        const size_t mask = cells_.size() - 1;
+        for (size_t at = hash & mask;; at = (at + 1) & mask) {
+            const Cell& cell = cells_[at];
+            if (cell.length == 0) return at;
+            if (cell.hash == hash && cell.length - 1 == name.size() && NameOf(cell) == name) return at;
+        }
+    }
+    // Adds a name the slot lacks, at `free` when that is the free cell Probe found and
+    // the table need not grow. Grows the table first when it would be more than half
+    // full, then the names; either may fail, and nothing is held that was not before.
+    Place Add(std::string_view name, uint32_t hash, bool visible, Place free);
+    // Moves the table to one of `cells` cells, a power of two.
+    void Regrow(size_t cells);
+    // Frees the cell at `place`, moving later cells of its run back so that every name
+    // stays reachable from its home cell.
+    void Free(Place place) noexcept;
+
+    std::vector<Cell> cells_;  // empty, or a power of two long
+    std::string names_;
+    size_t size_ = 0;
+};

@@ -36,9 +36,9 @@ void VisitObjects(MQDocument document, int32_t count, Take&& take) {
 // that an allocation that fails on the way leaves the slot as it was. While every name the
 // document gives is one the slot holds, as in a store from the same document again, it
 // only notes where each entry is: if the slot then holds no other name, only the flags
-// change and no entry is freed or made. At the first name the slot lacks it gives that up
-// and fills a new slot from the document, which replaces the old one once it is whole.
-// Relies on the slot's iterators staying valid while nothing is inserted or erased.
+// change and nothing is allocated but the notes. At the first name the slot lacks it gives
+// that up and fills a new slot from the document, which replaces the old one once it is
+// whole. Relies on places in the slot staying valid while nothing is added to it.
 class Overwrite {
 public:
     // `old` is the slot being overwritten, null when the list does not reach it yet.
@@ -49,134 +49,100 @@ public:
     // Of objects sharing a name the last in document order decides.
     void Add(std::string_view name, bool visible) {
         if (!fresh_) {
-            auto found = old_->find(name);
-            if (found != old_->end()) {
+            Slot::Place place = old_->Find(name);
+            if (place != Slot::kNowhere) {
                 // Room for all at the first name met, none when the first is new.
                 if (met_.empty()) met_.reserve(room_);
-                met_.push_back(Met{found, visible});
+                met_.push_back(Slot::PlacedFlag{place, visible});
                 return;
             }
             Rebuild();
         }
-        Put(*fresh_, name, visible);
+        fresh_->Assign(name, visible);
     }
 
     // Makes slot `index` of `slots` what the document showed, lengthening the list to
     // `rows` first when it is too short. Throws before any change, or changes everything.
     void Commit(std::vector<Slot>& slots, size_t index, size_t rows) {
-        if (!fresh_ && !RefreshFlags()) Rebuild();
+        if (!fresh_ && !old_->SetEveryFlag(met_)) Rebuild();
         if (!fresh_) return;
-        if (index >= slots.size()) slots.resize(rows, MakeSlot());
+        if (index >= slots.size()) slots.resize(rows);
         slots[index].swap(*fresh_);
     }
 
 private:
-    struct Met {
-        Slot::iterator entry;
-        bool visible;
-    };
-
-    // Whether the entries met are all the slot's; then sets their flags. The flags serve
-    // as marks of the entries met, and are put back as they were when some are not.
-    bool RefreshFlags() const {
-        Slot& slot = *old_;
-        if (met_.size() < slot.size()) return false;  // some entry cannot be met
-        std::vector<bool> before;
-        before.reserve(slot.size());
-        for (auto& entry : slot) {
-            before.push_back(entry.second);
-            entry.second = false;
-        }
-        for (const Met& met : met_) met.entry->second = true;
-        bool all = std::all_of(slot.begin(), slot.end(), [](const SlotEntry& entry) { return entry.second; });
-        if (!all) {
-            size_t i = 0;
-            for (auto& entry : slot) entry.second = before[i++];
-            return false;
-        }
-        for (const Met& met : met_) met.entry->second = met.visible;
-        return true;
-    }
-
-    // Starts the new slot with the names met so far.
+    // Starts the new slot with the names met so far. A slot overwritten from another
+    // document mostly gets names of about the same length again.
     void Rebuild() {
-        fresh_.emplace(MakeSlot());
-        fresh_->reserve(room_);
-        for (const Met& met : met_) Put(*fresh_, met.entry->first, met.visible);
-        std::vector<Met>().swap(met_);
-    }
-
-    static void Put(Slot& slot, std::string_view name, bool visible) {
-        auto [entry, added] = slot.emplace(name, visible);
-        if (!added) entry->second = visible;
+        fresh_.emplace();
+        fresh_->Reserve(room_, old_ != nullptr ? old_->NameBytes() : 0);
+        for (const Slot::PlacedFlag& met : met_) fresh_->Assign(old_->NameAt(met.place), met.visible);
+        std::vector<Slot::PlacedFlag>().swap(met_);
     }
 
     Slot* old_;
     size_t room_;
-    std::vector<Met> met_;
+    std::vector<Slot::PlacedFlag> met_;
     std::optional<Slot> fresh_;
 };
 
-// An append under way. A name the slot lacks is added to it at once, and noted; the flag
-// of a name it holds (or was given by the append) is only noted, and set once the visit
-// is over, in document order, so that of objects sharing a name the last decides. When an allocation
-// fails on the way, the names added are taken out again (which allocates nothing), so the
-// slot holds what it held before, with its flags. Nodes are never moved between tables:
-// the standard library's node handles do not give back a copy of a stateful allocator.
+// An append under way, done in the slot itself. A name the slot lacks is added at once;
+// a name it holds has its flag set at once, the flag it had noted first, so that of
+// objects sharing a name the last decides. When an allocation fails on the way, the flags
+// noted are put back and the names added are taken out again, neither of which allocates,
+// so the slot holds what it held before.
 class Append {
 public:
     Append(Slot* old, size_t objects) : old_(old) {
         if (old_ == nullptr) {
-            fresh_.emplace(MakeSlot());
-            fresh_->reserve(objects);
+            fresh_.emplace();
+            fresh_->Reserve(objects);
         } else {
-            old_->reserve(std::max(old_->size(), objects));  // the table only, not its contents
-            updates_.reserve(std::min(old_->size(), objects));
+            old_->Reserve(std::max(old_->size(), objects));
+            before_ = old_->NameBytes();
+            undo_.reserve(std::min(old_->size(), objects));
         }
     }
     ~Append() {
         if (old_ == nullptr || committed_) return;
-        for (const std::string* name : added_) old_->erase(*name);
+        for (auto flag = undo_.rbegin(); flag != undo_.rend(); ++flag) {
+            old_->SetFlagAt(old_->PlaceOf(flag->key), flag->visible);
+        }
+        old_->TakeOutSince(before_);
     }
     Append(const Append&) = delete;
     Append& operator=(const Append&) = delete;
 
     void Add(std::string_view name, bool visible) {
         if (old_ == nullptr) {
-            auto [entry, added] = fresh_->emplace(name, visible);
-            if (!added) entry->second = visible;
+            fresh_->Assign(name, visible);
             return;
         }
-        auto found = old_->find(name);
-        if (found == old_->end()) {
-            if (added_.size() == added_.capacity()) added_.reserve(2 * added_.size() + 16);  // room first
-            auto entry = old_->emplace(name, visible).first;
-            added_.push_back(&entry->first);
-        } else {
-            updates_.push_back(Update{&found->second, visible});
-        }
+        auto [place, added] = old_->Insert(name, visible);
+        if (added) return;
+        if (!old_->AddedSince(place, before_)) undo_.push_back(Undo{old_->KeyAt(place), old_->FlagAt(place)});
+        old_->SetFlagAt(place, visible);
     }
 
     // Throws before any change, or changes everything.
     void Commit(std::vector<Slot>& slots, size_t index, size_t rows) {
         if (old_ == nullptr) {
-            slots.resize(rows, MakeSlot());
+            slots.resize(rows);
             slots[index].swap(*fresh_);
             return;
         }
         committed_ = true;
-        for (const Update& update : updates_) *update.flag = update.visible;
     }
 
 private:
-    struct Update {
-        bool* flag;  // an element's own, which stays where it is when the table grows
-        bool visible;
+    struct Undo {
+        Slot::Key key;
+        bool visible;  // the flag before the append
     };
     Slot* old_;
     std::optional<Slot> fresh_;
-    std::vector<const std::string*> added_;
-    std::vector<Update> updates_;
+    size_t before_ = 0;  // the slot's name bytes before the append
+    std::vector<Undo> undo_;
     bool committed_ = false;
 };
 }  // namespace
@@ -200,7 +166,7 @@ int32_t Pellucid::StoreSlot(MQDocument document, int32_t index, bool append) {
 #ifdef PELLUCID_PLANTED_PARTIAL_STORE
         // Built only into the test that proves the failure sweep finds this: the old
         // entries go before the new ones are whole.
-        if (old != nullptr) old->clear();
+        if (old != nullptr) *old = Slot();
 #endif
         Overwrite overwrite(old, room);
         VisitObjects(document, count, [&](const cmq::CMQObject& object) {
@@ -230,23 +196,16 @@ int32_t Pellucid::RecallSlot(MQDocument document, int32_t index) {
 
     cmq::CMQObject::NameBuffer buffer;
     VisitObjects(document, CountPlaces(document), [&](const cmq::CMQObject& object) {
-        auto found = slot.find(object.GetName(buffer));
-        if (found == slot.end()) return;
-        g_host.MQObj_SetVisible(object.object, found->second ? MQOBJ_VISIBLE : MQOBJ_HIDDEN);
+        std::optional<bool> visible = slot.FlagOf(object.GetName(buffer));
+        if (!visible) return;
+        g_host.MQObj_SetVisible(object.object, *visible ? MQOBJ_VISIBLE : MQOBJ_HIDDEN);
     });
     return 1;
 }
 
 int32_t Pellucid::ClearSlot(int32_t index) {
     if (index < 0 || static_cast<size_t>(index) >= slots.size()) return 0;
-    Slot& slot = slots[static_cast<size_t>(index)];
-    // A fresh map rather than clear(), so that the slot gives its whole table back; when
-    // there is no memory for one, the entries go all the same.
-    try {
-        Slot fresh = MakeSlot();
-        slot.swap(fresh);
-    } catch (const std::bad_alloc&) {
-        slot.clear();
-    }
+    // A new slot rather than emptying the old, so that the slot gives its memory back.
+    Slot().swap(slots[static_cast<size_t>(index)]);
     return 0;
 }

@@ -257,7 +257,8 @@ Sweep SweepOperation(int objects, const std::function<void(Session&)>& prepare,
 }
 
 // Every allocation of the operation was reached and failed once, and no run left a fault;
-// the operation made more than `at_least` allocations, so the sweep covered its work.
+// the operation made more than `at_least` allocations, so the sweep reached the blocks it
+// grows as well as the first.
 [[maybe_unused]] void ExpectSound(const Sweep& sweep, const char* operation, int objects, uint64_t at_least) {
     sweep.Print(operation, objects);
     EXPECT_GT(sweep.allocations, at_least);
@@ -299,10 +300,11 @@ TEST(OutOfMemory, OverwriteFromAnotherDocumentLeavesTheSlotAsItWas) {
         [](Session& s, Before&) { return s.ClickStore(0, s.second).result; }, Unchanged);
 #ifdef PELLUCID_PLANTED_PARTIAL_STORE
     sweep.Print("OverwriteFromAnotherDocument, partial store planted", kObjects);
-    EXPECT_GT(sweep.allocations, static_cast<uint64_t>(kObjects));
+    EXPECT_GT(sweep.allocations, 2u);
     EXPECT_FALSE(sweep.faults.empty()) << "the sweep misses the planted partial store";
 #else
-    ExpectSound(sweep, "OverwriteFromAnotherDocumentLeavesTheSlotAsItWas", kObjects, kObjects);
+    // The notes of the names met, then the new slot's table and its names.
+    ExpectSound(sweep, "OverwriteFromAnotherDocumentLeavesTheSlotAsItWas", kObjects, 2);
 #endif
 }
 
@@ -319,29 +321,28 @@ TEST(OutOfMemory, OverwriteFromTheSameDocumentLeavesTheSlotAsItWas) {
 TEST(OutOfMemory, FirstStoreLeavesTheListAndTheButtonAsTheyWere) {
     Sweep sweep = SweepOperation<Before>(kObjects, StoreFirst, Remember,
         [](Session& s, Before&) { return s.ClickStore(5, s.second).result; }, Unchanged);
-    ExpectSound(sweep, "FirstStoreLeavesTheListAndTheButtonAsTheyWere", kObjects, kObjects);
+    // The list's new slots, the table, and the names as they grow.
+    ExpectSound(sweep, "FirstStoreLeavesTheListAndTheButtonAsTheyWere", kObjects, 3);
 }
 
-// Half the second document's names are in the slot already, half are new.
+// Half the second document's names are in the slot already, half are new. At 400 objects
+// the slot's table, made for 400 names, is full at 512 and grows on the way, and so do its
+// names: a failure then finds flags changed and names added in a table that has moved.
 TEST(OutOfMemory, AppendLeavesTheSlotAsItWas) {
-    Sweep sweep = SweepOperation<Before>(kObjects, StoreFirst, Remember,
+    constexpr int kAppendObjects = 400;
+    Sweep sweep = SweepOperation<Before>(kAppendObjects, StoreFirst, Remember,
         [](Session& s, Before&) { return s.ClickStore(0, s.second, host::Modifiers{false, true}).result; }, Unchanged);
-    ExpectSound(sweep, "AppendLeavesTheSlotAsItWas", kObjects, kObjects / 2);
+    // The notes of the flags changed, then the table and the names as they grow.
+    ExpectSound(sweep, "AppendLeavesTheSlotAsItWas", kAppendObjects, 2);
 }
 
-// A clear that finds no memory for a fresh table empties the old one: it never fails.
-TEST(OutOfMemory, ClearEmptiesTheSlotAllTheSame) {
+// A clear gives the slot's memory back and takes none: it never fails.
+TEST(OutOfMemory, ClearAllocatesNothing) {
     Sweep sweep = SweepOperation<Before>(kObjects, StoreFirst, Remember,
         [](Session& s, Before&) { return s.ClickStore(0, s.first, host::Modifiers{true, false}).result; },
-        [](const Session& s, const Before& before, int32_t result) -> std::string {
-            Picture expected = before.slots;
-            expected.at(0).clear();
-            if (s.Slots() != expected) return "slots " + Text(s.Slots());
-            return result == 0 ? "" : "the event answered " + std::to_string(result);
-        });
-    sweep.Print("ClearEmptiesTheSlotAllTheSame", kObjects);
-    EXPECT_GE(sweep.allocations, 1u);
-    EXPECT_TRUE(sweep.faults.empty()) << sweep.Faults();
+        [](const Session&, const Before&, int32_t) { return std::string(); });
+    sweep.Print("ClearAllocatesNothing", kObjects);
+    EXPECT_EQ(sweep.allocations, 0u);
 }
 
 TEST(OutOfMemory, RecallAllocatesNothing) {

@@ -220,7 +220,7 @@ TEST_F(SlotPropertyTest, RandomSlotListsComeBackFromTheDocumentFileAsStored) {
         for (Slot& slot : slots) {
             if (random.OneIn(5)) continue;  // an empty slot, kept unless it ends the list
             uint32_t count = random.Below(9);
-            for (uint32_t i = 0; i < count; ++i) slot.emplace(alphabet.Name(random), random.OneIn(2));
+            for (uint32_t i = 0; i < count; ++i) slot.Insert(alphabet.Name(random), random.OneIn(2));
             for (const auto& [name, visible] : slot) {
                 empty_names += name.empty() ? 1 : 0;
                 for (unsigned char c : name) {

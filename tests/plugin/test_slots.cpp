@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -27,7 +28,7 @@ protected:
     std::vector<std::string> EntriesOf(size_t index) const {
         std::vector<std::string> entries;
         for (const auto& [name, visible] : plugin.slots.at(index)) {
-            entries.push_back(name + "=" + (visible ? "1" : "0"));
+            entries.push_back(std::string(name) + "=" + (visible ? "1" : "0"));
         }
         std::sort(entries.begin(), entries.end());
         return entries;
@@ -41,46 +42,122 @@ protected:
 
 using Entries = std::vector<std::string>;
 
-// A slot keeps its entries in a pool of its own; these hold the pool to the map's contract.
-TEST(SlotMemory, EntriesSurviveErasingReusingAndEmptying) {
-    Slot slot = MakeSlot();
-    for (int i = 0; i < 20000; ++i) slot.emplace("name " + std::to_string(i), i % 3 == 0);
-    for (int i = 0; i < 20000; i += 2) slot.erase("name " + std::to_string(i));
-    for (int i = 0; i < 10000; ++i) slot.emplace("other " + std::to_string(i), true);
-    ASSERT_EQ(slot.size(), 20000u);
-    for (int i = 1; i < 20000; i += 2) {
-        auto entry = slot.find("name " + std::to_string(i));
-        ASSERT_NE(entry, slot.end()) << i;
-        EXPECT_EQ(entry->second, i % 3 == 0) << i;
+// The slot's table against a plain map of the same entries: every name it should hold
+// found with its flag, and no other.
+void ExpectHolds(const Slot& slot, const std::map<std::string, bool>& model, const std::string& what) {
+    ASSERT_EQ(slot.size(), model.size()) << what;
+    for (const auto& [name, visible] : model) {
+        EXPECT_EQ(slot.FlagOf(name), std::optional<bool>(visible)) << what << ": " << name;
     }
-    slot.clear();  // every block back: the pool starts over
-    for (int i = 0; i < 100; ++i) slot.emplace(std::to_string(i), false);
-    EXPECT_EQ(slot.size(), 100u);
-    EXPECT_EQ(slot.count("99"), 1u);
-
-    for (int i = 1; i < 100; ++i) slot.erase(std::to_string(i));  // one entry left in use
-    for (int i = 0; i < 100; ++i) slot.emplace("new " + std::to_string(i), true);
-    EXPECT_EQ(slot.size(), 101u);
-    EXPECT_FALSE(slot.at("0"));
+    std::map<std::string, bool> walked;
+    for (const auto& [name, visible] : slot) walked.emplace(std::string(name), visible);
+    EXPECT_EQ(walked, model) << what;
 }
 
-TEST(SlotMemory, CopiedMovedAndMovedFromSlotsStayIndependentAndUsable) {
+TEST(SlotTable, HoldsNamesThatDifferInLengthBytesAndCase) {
+    Slot slot;
+    std::map<std::string, bool> model;
+    std::vector<std::string> names = {"", std::string(1, '\0'), std::string(2, '\0'), "a", "A", "ab", "ab ",
+                                      std::string(249, 'x'), std::string(248, 'x') + "y", std::string("a\0b", 3)};
+    for (int i = 0; i < 3000; ++i) names.push_back("Wheel_left_" + std::to_string(i));
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_TRUE(slot.Insert(names[i], i % 3 == 0).second) << i;
+        model[names[i]] = i % 3 == 0;
+    }
+    ExpectHolds(slot, model, "after growing");
+    EXPECT_FALSE(slot.FlagOf("Wheel_left_3000").has_value());
+    EXPECT_FALSE(slot.FlagOf(std::string(3, '\0')).has_value());
+
+    // A name held keeps its flag on Insert and takes the new one on Assign.
+    EXPECT_FALSE(slot.Insert("a", false).second);
+    EXPECT_EQ(slot.FlagOf("a"), std::optional<bool>(true));
+    slot.Assign("a", false);
+    slot.Assign("", true);
+    model["a"] = false;
+    model[""] = true;
+    ExpectHolds(slot, model, "after assigning");
+}
+
+// Taking out what an append added must leave every older name reachable, also when the
+// names taken out sat in runs that wrap round the end of the table.
+TEST(SlotTable, TakingOutWhatWasAddedLeavesTheSlotAsItWas) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        Slot slot;
+        std::map<std::string, bool> model;
+        const int before = static_cast<int>(random() % 40);
+        for (int i = 0; i < before; ++i) {
+            std::string name = "old " + std::to_string(random() % 1000);
+            slot.Insert(name, i % 2 == 0);
+            model.emplace(name, i % 2 == 0);
+        }
+        const Slot copy = slot;
+        const size_t bytes = slot.NameBytes();
+        const int added = static_cast<int>(random() % 60);  // often enough to grow the table
+        for (int i = 0; i < added; ++i) slot.Assign("new " + std::to_string(random() % 1000), true);
+        slot.TakeOutSince(bytes);
+        ExpectHolds(slot, model, "round " + std::to_string(round));
+        EXPECT_EQ(slot, copy);
+        EXPECT_EQ(slot.NameBytes(), bytes);
+        slot.Assign("again", true);  // still usable
+        EXPECT_EQ(slot.size(), model.size() + 1);
+    }
+}
+
+TEST(SlotTable, FlagsAreSetOnlyWhenTheyReachEveryEntry) {
+    Slot slot;
+    for (const char* name : {"A", "B", "C"}) slot.Insert(name, false);
+    Slot::Place a = slot.Find("A"), b = slot.Find("B"), c = slot.Find("C");
+    ASSERT_NE(c, Slot::kNowhere);
+    EXPECT_EQ(slot.Find("D"), Slot::kNowhere);
+
+    // A reached twice does not count for C.
+    EXPECT_FALSE(slot.SetEveryFlag({{a, true}, {b, true}, {a, true}}));
+    EXPECT_EQ(slot.FlagOf("A"), std::optional<bool>(false));
+    EXPECT_EQ(slot.FlagOf("B"), std::optional<bool>(false));
+
+    // Of two flags for one entry the last holds; a failed attempt left no marks behind.
+    EXPECT_TRUE(slot.SetEveryFlag({{a, true}, {c, true}, {b, true}, {a, false}}));
+    ExpectHolds(slot, {{"A", false}, {"B", true}, {"C", true}}, "after setting");
+    EXPECT_FALSE(slot.SetEveryFlag({{a, true}, {b, true}}));
+    ExpectHolds(slot, {{"A", false}, {"B", true}, {"C", true}}, "after a partial set");
+}
+
+TEST(SlotTable, CopiedMovedAndMovedFromSlotsStayIndependentAndUsable) {
     Slot original;
-    for (int i = 0; i < 1000; ++i) original.emplace(std::to_string(i), true);
+    for (int i = 0; i < 1000; ++i) original.Insert(std::to_string(i), true);
     Slot copy = original;
     Slot moved = std::move(original);
-    original.emplace("again", false);  // a moved-from slot may be used again
-    copy.clear();
+    original.Insert("again", false);  // a moved-from slot may be used again
+    copy.Assign("0", false);
     EXPECT_EQ(moved.size(), 1000u);
-    EXPECT_EQ(moved.count("999"), 1u);
+    EXPECT_EQ(moved.FlagOf("0"), std::optional<bool>(true));
     EXPECT_EQ(original.size(), 1u);
+    EXPECT_NE(copy, moved);
+    copy.Assign("0", true);
+    EXPECT_EQ(copy, moved);
 
     std::vector<Slot> slots(2);
     slots[1] = moved;
     slots.resize(50);  // the slots move to new storage
     EXPECT_EQ(slots[1].size(), 1000u);
-    slots[1].emplace("late", true);
-    EXPECT_TRUE(slots[1].at("late"));
+    slots[1].Assign("late", true);
+    EXPECT_EQ(slots[1].FlagOf("late"), std::optional<bool>(true));
+    EXPECT_EQ(moved.size(), 1000u);
+}
+
+// Equal slots hold the same names with the same flags, in whatever order they were added.
+TEST(SlotTable, EqualityIgnoresOrderButNotFlagsOrNames) {
+    Slot forwards, backwards;
+    for (int i = 0; i < 100; ++i) forwards.Insert("n" + std::to_string(i), i % 2 == 0);
+    for (int i = 99; i >= 0; --i) backwards.Insert("n" + std::to_string(i), i % 2 == 0);
+    EXPECT_EQ(forwards, backwards);
+    backwards.Assign("n7", true);
+    EXPECT_NE(forwards, backwards);
+    backwards.Assign("n7", false);
+    backwards.Insert("n100", true);
+    forwards.Insert("n101", true);
+    EXPECT_NE(forwards, backwards);
 }
 
 TEST_F(Slots, StoreIntoRow3OfFreshPluginLengthensListToRowCount) {
