@@ -39,8 +39,10 @@ Slot::Place Slot::Add(std::string_view name, uint32_t hash, bool visible, Place 
         for (free = hash & mask; cells_[free].length != 0; free = (free + 1) & mask) {
         }
     }
+    // An empty name takes one byte all the same, so that no two names start at the same
+    // offset and a name added later starts beyond every name before it.
     const uint64_t offset = names_.size();
-    names_.append(name);
+    names_.append(name.empty() ? std::string_view("", 1) : name);
     cells_[free] = Cell{hash, static_cast<uint32_t>(name.size() + 1), offset << 2 | (visible ? kVisible : 0)};
     ++size_;
     return free;
@@ -81,7 +83,7 @@ Slot::Place Slot::PlaceOf(Key key) const {
     const size_t mask = cells_.size() - 1;
     for (size_t at = key.hash & mask;; at = (at + 1) & mask) {
         const Cell& cell = cells_[at];
-        if (cell.length != 0 && Offset(cell) == key.offset) return at;
+        if (cell.length != 0 && cell.hash == key.hash && Offset(cell) == key.offset) return at;
     }
 }
 

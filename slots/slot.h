@@ -133,7 +133,8 @@ public:
 
     size_t size() const noexcept { return size_; }
     bool empty() const noexcept { return size_ == 0; }
-    // The bytes of all names held, a hint for the room that a slot like this one needs.
+    // The bytes of all names held (an empty name takes one), a hint for the room that a
+    // slot like this one needs.
     size_t NameBytes() const noexcept { return names_.size(); }
     const_iterator begin() const { return const_iterator(this, NextUsed(0)); }
     const_iterator end() const { return const_iterator(this, cells_.size()); }
@@ -182,7 +183,8 @@ public:
     // Allocates nothing.
     bool SetEveryFlag(const std::vector<PlacedFlag>& flags);
 
-    // Names an entry for as long as it is held, across growth of the table, unlike a place.
+    // Names an entry for as long as it is held, across growth of the table, unlike a place:
+    // no two names start at the same offset.
     struct Key {
         uint64_t offset;
         uint32_t hash;

@@ -72,8 +72,8 @@ std::string TreeText(const host::XmlElement& element) {
 }
 
 // One run: a fresh host with two documents of `objects` objects each (the second with
-// other names, of which the even ones are the first's), and a plug-in object bound to it,
-// its window shown when started.
+// other names, of which the even ones are the first's), the first ending in an object
+// with the empty name, and a plug-in object bound to it, its window shown when started.
 class Session {
 public:
     explicit Session(int objects = 0) {
@@ -86,6 +86,7 @@ public:
             first->AddObject(Name("first", i), i % 3 != 0).SetAppendFilter(1);
             second->AddObject(i % 2 == 0 ? Name("first", i) : Name("second", i), i % 3 == 0).SetAppendFilter(1);
         }
+        if (objects > 0) first->AddObject("", true).SetAppendFilter(1);
         widgets().SetEventDocument(first->handle());
         plugin = std::make_unique<Pellucid>();
     }

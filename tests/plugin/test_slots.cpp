@@ -104,6 +104,25 @@ TEST(SlotTable, TakingOutWhatWasAddedLeavesTheSlotAsItWas) {
     }
 }
 
+// The empty name has no bytes, yet it is not taken for a name added after it, nor its key
+// for the next name's.
+TEST(SlotTable, TheEmptyNameAddedLastIsKeptWhenWhatCameAfterIsTakenOut) {
+    Slot slot;
+    slot.Insert("a", true);
+    slot.Insert("", false);
+    const size_t bytes = slot.NameBytes();
+    Slot::Place empty = slot.Find("");
+    EXPECT_FALSE(slot.AddedSince(empty, bytes));
+    for (int i = 0; i < 40; ++i) slot.Insert("added after the empty name " + std::to_string(i), true);
+    for (const char* name : {"", "a", "added after the empty name 0"}) {
+        Slot::Place place = slot.Find(name);
+        ASSERT_NE(place, Slot::kNowhere) << name;
+        EXPECT_EQ(slot.PlaceOf(slot.KeyAt(place)), place) << name;
+    }
+    slot.TakeOutSince(bytes);
+    ExpectHolds(slot, {{"a", true}, {"", false}}, "after taking out");
+}
+
 TEST(SlotTable, FlagsAreSetOnlyWhenTheyReachEveryEntry) {
     Slot slot;
     for (const char* name : {"A", "B", "C"}) slot.Insert(name, false);
