@@ -104,16 +104,12 @@ void Slot::Free(Place place) noexcept {
 }
 
 void Slot::TakeOutSince(size_t bytes) noexcept {
-    // Freeing a cell moves later cells back, perhaps round the end of the table to cells
-    // already passed; passes are repeated until one finds nothing to take out.
-    for (bool found = true; found;) {
-        found = false;
-        for (size_t at = 0; at < cells_.size(); ++at) {
-            while (cells_[at].length != 0 && Offset(cells_[at]) >= bytes) {
-                Free(at);
-                found = true;
-            }
-        }
+    // One pass meets every cell. Freeing the cell at `at` moves later cells of its run back:
+    // into `at`, which is looked at again, and into cells not reached yet; where the run
+    // wraps round the end of the table, it moves cells from the front, which were passed
+    // and kept, and they stay kept wherever they land.
+    for (size_t at = 0; at < cells_.size(); ++at) {
+        while (cells_[at].length != 0 && Offset(cells_[at]) >= bytes) Free(at);
     }
     names_.resize(bytes);
 }

@@ -158,7 +158,7 @@ public:
     // The entry's place, and whether it was added.
     std::pair<Place, bool> Insert(std::string_view name, bool visible) {
         uint32_t hash = HashOf(name);
-        Place place = size_ != 0 ? Probe(name, hash) : kNowhere;
+        Place place = !cells_.empty() ? Probe(name, hash) : kNowhere;
         if (place != kNowhere && cells_[place].length != 0) return {place, false};
         return {Add(name, hash, visible, place), true};
     }
@@ -230,7 +230,7 @@ private:
         for (size_t at = hash & mask;; at = (at + 1) & mask) {
             const Cell& cell = cells_[at];
             if (cell.length == 0) return at;
-            if (cell.hash == hash && cell.length - 1 == name.size() && NameOf(cell) == name) return at;
+            if (cell.hash == hash && NameOf(cell) == name) return at;
         }
     }
     // Adds a name the slot lacks, at `free` when that is the free cell Probe found and
